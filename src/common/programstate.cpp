@@ -1,0 +1,5 @@
+#include "common/programstate.h"
+
+QString EditorResult;
+QString EditorTableName;
+QString Qz_LastSql;

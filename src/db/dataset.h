@@ -1,0 +1,112 @@
+#pragma once
+// The part shared by tables and queries: fields, navigation over a record
+// cursor, editing states and their notifications.
+//
+// Rows are fetched from the driver on demand in pages; a bounded number of
+// pages is kept, so browsing memory does not grow with the table.
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <QVector>
+#include <memory>
+#include <vector>
+
+#include "db/engineerror.h"
+#include "db/field.h"
+
+namespace korvel::db {
+
+enum class DatasetState { Inactive, Browse, Edit, Insert, SetKey, CalcFields };
+
+struct FieldInfo;        // driver-provided column description (internal)
+class DatasetCursor;     // paged row access (internal)
+
+class Dataset : public QObject {
+  Q_OBJECT
+ public:
+  explicit Dataset(QObject* parent = nullptr);
+  ~Dataset() override;
+
+  // The alias the dataset is bound to.
+  QString databaseName() const { return databaseName_; }
+  void setDatabaseName(const QString& alias);
+
+  void open();   // EngineError on failure; the dataset stays Inactive
+  void close();  // cancels a pending edit; no error when already closed
+  bool active() const { return state_ != DatasetState::Inactive; }
+  void setActive(bool on) { on ? open() : close(); }
+  DatasetState state() const { return state_; }
+
+  // Fields of the open dataset, in column order.
+  int fieldCount() const;
+  Field& field(int index);
+  Field* findField(const QString& name);  // case-insensitive, nullptr if none
+  Field& fieldByName(const QString& name);  // EngineError if none
+
+  // Navigation. recNo() is 0-based; -1 when there are no rows.
+  void first();
+  void next();
+  void prior();
+  void last();
+  void moveTo(int row);
+  bool eof() const;  // true after next() past the last row, or when empty
+  bool bof() const;
+  int recNo() const;
+  int recordCount();  // rows in the result; may run a COUNT on first call
+
+  // Editing.
+  void edit();
+  void append();  // a new empty record at the end (Insert state)
+  void insert();  // a new empty record before the current one
+  void post();    // writes only changed fields; postError fires before raising
+  void cancel();
+  void deleteRecord();
+  bool canModify() const;  // rows can be located and written
+
+  // Key search on the primary index: setKey(), assign key fields through
+  // field(i).setEditText(), then gotoKey().
+  void setKey();
+  bool gotoKey();
+
+  // The table type of the open dataset ("SQLITE", "POSTGRESQL", "ORACLE" ...),
+  // at most 31 characters.
+  QString driverName() const;
+
+  // Read access for views (used by DatasetModel): value of row/column without
+  // moving the cursor. Fetches the row's page on demand.
+  QVariant rowValue(int row, int column);
+  // Whether the row at `row` is the pending inserted record.
+  bool isPendingRow(int row) const;
+
+ signals:
+  void stateChanged();
+  void dataChanged();  // current record moved or its values changed
+  void postError(const QString& message);
+  // The row set changed (opened, closed, rows inserted or deleted).
+  void layoutReset();
+
+ protected:
+  // Subclasses prepare the statement and column descriptions; open() calls
+  // this and then fetches on demand.
+  virtual void openCursor() = 0;
+  virtual void closeCursor();
+
+  void setState(DatasetState state);
+
+  QString databaseName_;
+  DatasetState state_ = DatasetState::Inactive;
+
+  friend class Field;
+  friend class DatasetCursor;
+
+ public:
+  // Implementation detail shared with the drivers; not for windows.
+  struct Impl;
+  Impl* impl() const { return impl_.get(); }
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace korvel::db

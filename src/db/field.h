@@ -1,0 +1,52 @@
+#pragma once
+// One column of an open dataset, seen at the dataset's current record.
+
+#include <QString>
+#include <QVariant>
+
+#include "db/fieldkind.h"
+
+namespace korvel::db {
+
+class Dataset;
+
+class Field {
+ public:
+  Field(Dataset* owner, int index) : owner_(owner), index_(index) {}
+
+  int index() const { return index_; }
+  QString fieldName() const;
+  QString displayName() const;  // the label if set, else the name
+  QString displayLabel() const;
+  void setDisplayLabel(const QString& label);
+  int displayWidth() const;     // in characters
+  void setDisplayWidth(int width);
+
+  FieldKind kind() const;
+  QString className() const { return fieldClassName(kind()); }
+  int size() const;       // characters for strings, 0 where not meaningful
+  int precision() const;  // digits for numbers, 0 where unknown
+  int scale() const;      // decimals for numbers
+  bool required() const;
+  bool isIndexField() const;  // member of the primary index
+  bool readOnly() const;
+
+  // Value of the current record (or of the edit buffer while editing, or of
+  // the key buffer in SetKey state).
+  QVariant value() const;
+  bool isNull() const;
+  QString asString() const;  // display text
+  QString editText() const;  // text for editing
+  // Assigns in Edit, Insert or SetKey state; otherwise EngineError. A text the
+  // field kind cannot take (a bad date, a number out of range) is an
+  // EngineError naming the field.
+  void setEditText(const QString& text);
+  void setValue(const QVariant& value);
+  void clear();  // sets NULL
+
+ private:
+  Dataset* owner_;
+  int index_;
+};
+
+}  // namespace korvel::db
