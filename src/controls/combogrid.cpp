@@ -1,0 +1,424 @@
+// TComboGrid: sizes, cells, current cell, scrolling and the kind list.
+#include "controls/combogrid.h"
+
+#include <QScrollBar>
+
+#include "controls/comboinplaceedit.h"
+
+TComboGrid::TComboGrid(QWidget* parent) : QAbstractScrollArea(parent) {
+  colWidths_.fill(defaultColWidth_, colCount_);
+  rowHeights_.fill(defaultRowHeight_, rowCount_);
+  cells_.resize(colCount_ * rowCount_);
+  setFocusPolicy(Qt::StrongFocus);
+  viewport()->setMouseTracking(true);
+  viewport()->setBackgroundRole(QPalette::Base);
+  setAttribute(Qt::WA_KeyCompression, false);
+  UpdateScrollBars();
+}
+
+TComboGrid::~TComboGrid() = default;
+
+QSize TComboGrid::sizeHint() const { return {320, 160}; }
+
+// --- size ------------------------------------------------------------------
+
+void TComboGrid::ResizeCells(int newCols, int newRows) {
+  if (newCols == colCount_) {
+    cells_.resize(qsizetype(newCols) * newRows);
+  } else {
+    QVector<QString> cells(qsizetype(newCols) * newRows);
+    const int keepCols = qMin(newCols, colCount_), keepRows = qMin(newRows, rowCount_);
+    for (int r = 0; r < keepRows; ++r)
+      for (int c = 0; c < keepCols; ++c)
+        cells[qsizetype(r) * newCols + c] = std::move(cells_[qsizetype(r) * colCount_ + c]);
+    cells_ = std::move(cells);
+  }
+  colWidths_.resize(newCols, defaultColWidth_);
+  rowHeights_.resize(newRows, defaultRowHeight_);
+  colCount_ = newCols;
+  rowCount_ = newRows;
+  fixedCols_ = qMin(fixedCols_, colCount_ - 1);
+  fixedRows_ = qMin(fixedRows_, rowCount_ - 1);
+  // Keep the current cell and the scroll position inside the grid.
+  const int col = qBound(fixedCols_, col_, colCount_ - 1);
+  const int row = qBound(fixedRows_, row_, rowCount_ - 1);
+  leftCol_ = qBound(fixedCols_, leftCol_, colCount_ - 1);
+  topRow_ = qBound(fixedRows_, topRow_, rowCount_ - 1);
+  if (col != col_ || row != row_) {
+    HideEditor();
+    col_ = anchorCol_ = col;
+    row_ = anchorRow_ = row;
+  }
+  UpdateScrollBars();
+  InvalidateGrid();
+}
+
+void TComboGrid::SetColCount(int count) {
+  if (count < 1 || count == colCount_) return;
+  ResizeCells(count, rowCount_);
+}
+
+void TComboGrid::SetRowCount(int count) {
+  if (count < 1 || count == rowCount_) return;
+  ResizeCells(colCount_, count);
+}
+
+void TComboGrid::SetFixedCols(int count) {
+  if (count < 0 || count >= colCount_ || count == fixedCols_) return;
+  fixedCols_ = count;
+  ResizeCells(colCount_, rowCount_);
+  SetTopLeft(fixedCols_, topRow_);
+  FocusCell(qMax(col_, fixedCols_), row_);
+}
+
+void TComboGrid::SetFixedRows(int count) {
+  if (count < 0 || count >= rowCount_ || count == fixedRows_) return;
+  fixedRows_ = count;
+  ResizeCells(colCount_, rowCount_);
+  SetTopLeft(leftCol_, fixedRows_);
+  FocusCell(col_, qMax(row_, fixedRows_));
+}
+
+void TComboGrid::SetDefaultColWidth(int width) {
+  if (width < 0) return;
+  defaultColWidth_ = width;
+  colWidths_.fill(width);
+  UpdateScrollBars();
+  InvalidateGrid();
+}
+
+void TComboGrid::SetDefaultRowHeight(int height) {
+  if (height < 0) return;
+  defaultRowHeight_ = height;
+  rowHeights_.fill(height);
+  UpdateScrollBars();
+  InvalidateGrid();
+}
+
+int TComboGrid::ColWidths(int col) const {
+  return col >= 0 && col < colCount_ ? colWidths_[col] : defaultColWidth_;
+}
+
+void TComboGrid::SetColWidths(int col, int width) {
+  if (col < 0 || col >= colCount_ || width < 0) return;
+  colWidths_[col] = width;
+  UpdateScrollBars();
+  PlaceEditor();
+  InvalidateGrid();
+}
+
+int TComboGrid::RowHeights(int row) const {
+  return row >= 0 && row < rowCount_ ? rowHeights_[row] : defaultRowHeight_;
+}
+
+void TComboGrid::SetRowHeights(int row, int height) {
+  if (row < 0 || row >= rowCount_ || height < 0) return;
+  rowHeights_[row] = height;
+  UpdateScrollBars();
+  PlaceEditor();
+  InvalidateGrid();
+}
+
+void TComboGrid::SetGridLineWidth(int width) {
+  if (width < 0) return;
+  gridLineWidth_ = width;
+  UpdateScrollBars();
+  InvalidateGrid();
+}
+
+// --- cells -----------------------------------------------------------------
+
+QString TComboGrid::Cells(int col, int row) const {
+  if (col < 0 || row < 0 || col >= colCount_ || row >= rowCount_) return QString();
+  return cells_[qsizetype(row) * colCount_ + col];
+}
+
+void TComboGrid::SetCells(int col, int row, const QString& text) {
+  if (col < 0 || row < 0 || col >= colCount_ || row >= rowCount_) return;
+  cells_[qsizetype(row) * colCount_ + col] = text;
+  if (editorShown_ && col == col_ && row == row_ && !settingEditorText_ && editor_ &&
+      editor_->text() != text)
+    editor_->setText(text);
+  InvalidateCell(col, row);
+}
+
+// --- current cell, scrolling -------------------------------------------------
+
+// The smallest first index at which `index` is still shown whole in `space`
+// pixels (index itself when even it does not fit).
+static int TopToShow(const QVector<int>& sizes, int fixedCount, int index, int space, int line) {
+  if (index < fixedCount) return fixedCount;
+  int used = sizes[index] + line, top = index;
+  while (top - 1 >= fixedCount && used + sizes[top - 1] + line <= space + line) {
+    used += sizes[top - 1] + line;
+    --top;
+  }
+  return top;
+}
+
+void TComboGrid::SetCol(int col) { FocusCell(col, row_); }
+void TComboGrid::SetRow(int row) { FocusCell(col_, row); }
+
+bool TComboGrid::FocusCell(int col, int row, bool keepAnchor) {
+  col = qBound(fixedCols_, col, colCount_ - 1);
+  row = qBound(fixedRows_, row, rowCount_ - 1);
+  if (!(options_ & goRangeSelect)) keepAnchor = false;
+  const bool moved = col != col_ || row != row_;
+  if (moved) {
+    if (editorShown_ && !(options_ & goAlwaysShowEditor)) {
+      HideEditor();
+      editorMode_ = false;
+    }
+    col_ = col;
+    row_ = row;
+    kindFocusCol_ = kindFocusRow_ = -1;
+  }
+  if (!keepAnchor) {
+    anchorCol_ = col_;
+    anchorRow_ = row_;
+  }
+  ScrollIntoView(col_, row_);
+  if (moved) UpdateEditor();
+  InvalidateGrid();
+  return true;
+}
+
+TGridRect TComboGrid::Selection() const {
+  TGridRect r{qMin(anchorCol_, col_), qMin(anchorRow_, row_), qMax(anchorCol_, col_),
+              qMax(anchorRow_, row_)};
+  if (options_ & goRowSelect) {
+    r.Left = fixedCols_;
+    r.Right = colCount_ - 1;
+  }
+  return r;
+}
+
+void TComboGrid::SetOptions(TGridOptions options) {
+  options_ = options;
+  if ((options_ & goAlwaysShowEditor) && (options_ & goEditing)) editorMode_ = true;
+  if (!(options_ & goEditing) && !(options_ & goAlwaysShowEditor)) editorMode_ = false;
+  UpdateEditor();
+  InvalidateGrid();
+}
+
+void TComboGrid::SetDefaultDrawing(bool on) {
+  defaultDrawing_ = on;
+  InvalidateGrid();
+}
+
+void TComboGrid::SetTopRow(int row) { SetTopLeft(leftCol_, row); }
+void TComboGrid::SetLeftCol(int col) { SetTopLeft(col, topRow_); }
+
+void TComboGrid::SetTopLeft(int leftCol, int topRow) {
+  leftCol = qBound(fixedCols_, leftCol, qMax(fixedCols_, colCount_ - 1));
+  topRow = qBound(fixedRows_, topRow, qMax(fixedRows_, rowCount_ - 1));
+  if (leftCol == leftCol_ && topRow == topRow_) return;
+  leftCol_ = leftCol;
+  topRow_ = topRow;
+  {
+    const QSignalBlocker bv(verticalScrollBar()), bh(horizontalScrollBar());
+    verticalScrollBar()->setValue(topRow_);
+    horizontalScrollBar()->setValue(leftCol_);
+  }
+  InvalidateGrid();
+  TopLeftChanged();
+}
+
+void TComboGrid::TopLeftChanged() {
+  if (CellRect(col_, row_).isEmpty()) {
+    if (editorShown_ && editor_) {
+      editor_->hide();
+      editor_->HideList();
+      editorShown_ = false;
+      setFocus();
+    }
+  } else {
+    UpdateEditor();
+  }
+  emit OnTopLeftChanged();
+}
+
+void TComboGrid::scrollContentsBy(int, int) {
+  SetTopLeft(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+// The largest first row (column) that still shows the last one whole.
+static int LastTopIndex(const QVector<int>& sizes, int fixedCount, int space, int line) {
+  return TopToShow(sizes, fixedCount, int(sizes.size()) - 1, space, line);
+}
+
+void TComboGrid::UpdateScrollBars() {
+  int fixedW = 0, fixedH = 0;
+  for (int c = 0; c < fixedCols_; ++c) fixedW += colWidths_[c] + gridLineWidth_;
+  for (int r = 0; r < fixedRows_; ++r) fixedH += rowHeights_[r] + gridLineWidth_;
+  const int maxLeft = LastTopIndex(colWidths_, fixedCols_, viewport()->width() - fixedW, gridLineWidth_);
+  const int maxTop = LastTopIndex(rowHeights_, fixedRows_, viewport()->height() - fixedH, gridLineWidth_);
+  const QSignalBlocker bv(verticalScrollBar()), bh(horizontalScrollBar());
+  verticalScrollBar()->setRange(fixedRows_, maxTop);
+  verticalScrollBar()->setPageStep(qMax(1, VisibleRowCount()));
+  verticalScrollBar()->setValue(topRow_);
+  horizontalScrollBar()->setRange(fixedCols_, maxLeft);
+  horizontalScrollBar()->setPageStep(qMax(1, VisibleColCount()));
+  horizontalScrollBar()->setValue(leftCol_);
+  if (topRow_ > maxTop || leftCol_ > maxLeft)
+    SetTopLeft(qMin(leftCol_, maxLeft), qMin(topRow_, maxTop));
+}
+
+void TComboGrid::ScrollIntoView(int col, int row) {
+  int fixedW = 0, fixedH = 0;
+  for (int c = 0; c < fixedCols_; ++c) fixedW += colWidths_[c] + gridLineWidth_;
+  for (int r = 0; r < fixedRows_; ++r) fixedH += rowHeights_[r] + gridLineWidth_;
+  int top = topRow_, left = leftCol_;
+  if (row >= fixedRows_) {
+    if (row < top) top = row;
+    top = qMax(top, TopToShow(rowHeights_, fixedRows_, row, viewport()->height() - fixedH,
+                              gridLineWidth_));
+  }
+  if (col >= fixedCols_) {
+    if (col < left) left = col;
+    left = qMax(left, TopToShow(colWidths_, fixedCols_, col, viewport()->width() - fixedW,
+                                gridLineWidth_));
+  }
+  SetTopLeft(left, top);
+}
+
+// --- geometry ----------------------------------------------------------------
+
+int TComboGrid::ColX(int col) const {
+  if (col < 0 || col >= colCount_) return -1;
+  int x = 0;
+  if (col < fixedCols_) {
+    for (int c = 0; c < col; ++c) x += colWidths_[c] + gridLineWidth_;
+    return x;
+  }
+  if (col < leftCol_) return -1;
+  for (int c = 0; c < fixedCols_; ++c) x += colWidths_[c] + gridLineWidth_;
+  const int limit = viewport()->width();
+  for (int c = leftCol_; c < col; ++c) {
+    x += colWidths_[c] + gridLineWidth_;
+    if (x >= limit) return -1;
+  }
+  return x < limit ? x : -1;
+}
+
+int TComboGrid::RowY(int row) const {
+  if (row < 0 || row >= rowCount_) return -1;
+  int y = 0;
+  if (row < fixedRows_) {
+    for (int r = 0; r < row; ++r) y += rowHeights_[r] + gridLineWidth_;
+    return y;
+  }
+  if (row < topRow_) return -1;
+  for (int r = 0; r < fixedRows_; ++r) y += rowHeights_[r] + gridLineWidth_;
+  const int limit = viewport()->height();
+  for (int r = topRow_; r < row; ++r) {
+    y += rowHeights_[r] + gridLineWidth_;
+    if (y >= limit) return -1;
+  }
+  return y < limit ? y : -1;
+}
+
+QRect TComboGrid::CellRect(int col, int row) const {
+  const int x = ColX(col), y = RowY(row);
+  if (x < 0 || y < 0) return QRect();
+  return QRect(x, y, colWidths_[col], rowHeights_[row]);
+}
+
+void TComboGrid::MouseToCell(const QPoint& point, int& col, int& row) const {
+  auto find = [](int pos, const QVector<int>& sizes, int fixed, int first, int line) {
+    int edge = 0;
+    for (int i = 0; i < fixed; ++i) {
+      edge += sizes[i] + line;
+      if (pos < edge) return i;
+    }
+    for (int i = first; i < sizes.size(); ++i) {
+      edge += sizes[i] + line;
+      if (pos < edge) return i;
+    }
+    return -1;
+  };
+  col = point.x() < 0 ? -1 : find(point.x(), colWidths_, fixedCols_, leftCol_, gridLineWidth_);
+  row = point.y() < 0 ? -1 : find(point.y(), rowHeights_, fixedRows_, topRow_, gridLineWidth_);
+  if (col < 0 || row < 0) col = row = -1;
+}
+
+int TComboGrid::LastShownRow() const {
+  int y = 0;
+  for (int r = 0; r < fixedRows_; ++r) y += rowHeights_[r] + gridLineWidth_;
+  int last = topRow_ - 1;
+  for (int r = topRow_; r < rowCount_ && y < viewport()->height(); ++r) {
+    y += rowHeights_[r] + gridLineWidth_;
+    last = r;
+  }
+  return last;
+}
+
+int TComboGrid::LastShownCol() const {
+  int x = 0;
+  for (int c = 0; c < fixedCols_; ++c) x += colWidths_[c] + gridLineWidth_;
+  int last = leftCol_ - 1;
+  for (int c = leftCol_; c < colCount_ && x < viewport()->width(); ++c) {
+    x += colWidths_[c] + gridLineWidth_;
+    last = c;
+  }
+  return last;
+}
+
+int TComboGrid::VisibleRowCount() const {
+  int y = 0, count = 0;
+  for (int r = 0; r < fixedRows_; ++r) y += rowHeights_[r] + gridLineWidth_;
+  for (int r = topRow_; r < rowCount_; ++r) {
+    y += rowHeights_[r] + gridLineWidth_;
+    if (y - gridLineWidth_ > viewport()->height()) break;
+    ++count;
+  }
+  return count;
+}
+
+int TComboGrid::VisibleColCount() const {
+  int x = 0, count = 0;
+  for (int c = 0; c < fixedCols_; ++c) x += colWidths_[c] + gridLineWidth_;
+  for (int c = leftCol_; c < colCount_; ++c) {
+    x += colWidths_[c] + gridLineWidth_;
+    if (x - gridLineWidth_ > viewport()->width()) break;
+    ++count;
+  }
+  return count;
+}
+
+void TComboGrid::InvalidateCell(int col, int row) {
+  if (inPaint_) return;
+  if (row >= fixedRows_ && (row < topRow_ || row > LastShownRow())) return;
+  const QRect r = CellRect(col, row);
+  if (!r.isEmpty()) viewport()->update(r.adjusted(-1, -1, 1, 1));
+}
+
+void TComboGrid::InvalidateGrid() {
+  if (!inPaint_) viewport()->update();
+}
+
+void TComboGrid::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  UpdateScrollBars();
+  PlaceEditor();
+}
+
+// --- kinds -------------------------------------------------------------------
+
+TCellKind* TComboGrid::GetCellKind(int ACol) {
+  if (ACol < 0) return nullptr;
+  if (int(cellKinds_.size()) < ACol + 1) cellKinds_.resize(ACol + 1);
+  auto& slot = cellKinds_[ACol];
+  if (!slot) slot = std::make_unique<TCellKind>(this);
+  return slot.get();
+}
+
+void TComboGrid::ClearCellKinds() {
+  cellKinds_.clear();
+  InvalidateGrid();
+}
+
+void TComboGrid::AppendCellKind(std::unique_ptr<TCellKind> kind) {
+  cellKinds_.push_back(std::move(kind));
+  InvalidateGrid();
+}
