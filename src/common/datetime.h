@@ -36,6 +36,12 @@ double encodeDate(int year, int month, int day);  // ConvertError if invalid
 bool tryEncodeTime(int hour, int minute, int second, int msec, double& value);
 double encodeTime(int hour, int minute, int second, int msec);
 
+// A date plus a time of day. Before 1899/12/30 the day count is negative and
+// the time is still a positive fraction: 1899/12/29 06:00 is -1.25.
+inline double combineDateTime(double date, double time) {
+  return date < 0 ? date - time : date + time;
+}
+
 // Splits a value into its parts; the time is rounded to the millisecond (a
 // time that rounds to 24:00 moves to the next day). ConvertError for NaN,
 // infinities and values outside years 1..9999.
