@@ -1,0 +1,21 @@
+#pragma once
+// SQL value literals by database kind. A value is text (CP932) with a type
+// code: "CH" character, "NU" number, "DA" date, "DT" date and time, "TI"
+// time, "BL" boolean. "---" stands for an absent value. Kind "MSACCESS" gives
+// the Access form, "PARADOX" the Paradox form, anything else the Oracle form.
+// An unknown type code gives an empty literal; an empty number, date or time
+// gives "NULL". A date or time value that cannot be read raises
+// korvel::ConvertError rather than writing a substitute value.
+
+#include <string>
+
+std::string Qz_SqlAddSepa(const std::string& kind, const std::string& type,
+                          const std::string& value);
+std::string Qz_AccSqlAddSepa(const std::string& type, const std::string& value);
+std::string Qz_OraSqlAddSepa(const std::string& type, const std::string& value);
+std::string Qz_ParaSqlAddSepa(const std::string& type, const std::string& value);
+
+// A number literal from free text: digits, at most one point and one sign
+// ("1,234" -> "1234", ".5" -> "0.5", "1-2" -> "-12", "abc" -> "0"). A well
+// formed number in exponent notation keeps its exponent ("1.5E-7").
+std::string Qz_NumText(const std::string& text);
