@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <unistd.h>
+
+#include "common/textfile.h"
+#include "sjis.h"
+#include "ui/scriptedprompt.h"
+
+namespace {
+
+class TextFileTest : public ::testing::Test {
+ protected:
+  // Writes bytes to a file in the temporary folder; returns its CP932 name.
+  std::string write(const std::string& bytes, const QString& name = "t.txt") {
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    return korvel::toCp932(path);
+  }
+
+  // Every line the reader returns, then the final result code.
+  std::vector<std::string> readAll(const std::string& name, int* last = nullptr) {
+    Qz_FTRecord f;
+    f.fileName = name;
+    std::vector<std::string> lines;
+    EXPECT_EQ(Qz_FTOpen(f), 0);
+    int r = 0;
+    while ((r = Qz_FTRead(f)) == 0) {
+      EXPECT_EQ(f.status, 0);
+      lines.push_back(f.line);
+    }
+    if (last) *last = r;
+    EXPECT_EQ(f.status, -3);
+    EXPECT_EQ(Qz_FTRead(f), -2);  // stays at the end
+    EXPECT_EQ(Qz_FTClose(f), 0);
+    EXPECT_EQ(f.status, 0);
+    return lines;
+  }
+
+  using Lines = std::vector<std::string>;
+  QTemporaryDir dir;
+  korvel::ScriptedPrompt prompt;
+};
+
+}  // namespace
+
+TEST_F(TextFileTest, LineBreakKinds) {
+  int last = 0;
+  EXPECT_EQ(readAll(write("a\r\nb\r\n"), &last), (Lines{"a", "b"}));
+  EXPECT_EQ(last, -2);
+  EXPECT_EQ(readAll(write("a\nb\n")), (Lines{"a", "b"}));
+  EXPECT_EQ(readAll(write("a\rb\r")), (Lines{"a", "b"}));
+  EXPECT_EQ(readAll(write("a\r\n\r\nb\r\n")), (Lines{"a", "", "b"}));
+  EXPECT_EQ(readAll(write("a\n\nb\r\rc\n\r")), (Lines{"a", "", "b", "", "c", ""}));
+  EXPECT_EQ(prompt.messageCount(), 0);
+}
+
+TEST_F(TextFileTest, LastLineWithoutBreakIsReturned) {
+  EXPECT_EQ(readAll(write("a\r\nb")), (Lines{"a", "b"}));
+  EXPECT_EQ(readAll(write("only")), (Lines{"only"}));
+  EXPECT_EQ(readAll(write("")), Lines{});
+  EXPECT_EQ(readAll(write("\n")), (Lines{""}));
+}
+
+TEST_F(TextFileTest, BytesAreKeptAsTheyAre) {
+  const std::string jp = sj("表示\tソ");  // trail bytes 0x5C
+  EXPECT_EQ(readAll(write(jp + "\r\n" + std::string("x\0y", 3) + "\n")),
+            (Lines{jp, std::string("x\0y", 3)}));
+}
+
+TEST_F(TextFileTest, BlockBoundaries) {
+  const std::string first(1023, 'a');
+  // CR is byte 1024, its LF the first byte of the next block.
+  EXPECT_EQ(readAll(write(first + "\r\nnext\r\n")), (Lines{first, "next"}));
+  // CR alone at byte 1024.
+  EXPECT_EQ(readAll(write(first + "\rnext")), (Lines{first, "next"}));
+  // CR at 1024 and an empty line after the pair.
+  EXPECT_EQ(readAll(write(first + "\r\n\r\nz")), (Lines{first, "", "z"}));
+  // LF at byte 1024.
+  EXPECT_EQ(readAll(write(first + "\nnext")), (Lines{first, "next"}));
+  // Exactly one block, no line break; then exactly one block ending in CR LF.
+  EXPECT_EQ(readAll(write(std::string(1024, 'b'))), (Lines{std::string(1024, 'b')}));
+  EXPECT_EQ(readAll(write(std::string(1022, 'c') + "\r\n")), (Lines{std::string(1022, 'c')}));
+  // A line longer than several blocks.
+  const std::string longLine(5000, 'd');
+  EXPECT_EQ(readAll(write(longLine + "\r\n" + longLine)), (Lines{longLine, longLine}));
+}
+
+TEST_F(TextFileTest, MissingFileIsReported) {
+  Qz_FTRecord f;
+  f.fileName = korvel::toCp932(dir.filePath("missing.sql"));
+  EXPECT_EQ(Qz_FTOpen(f), -1);
+  EXPECT_EQ(f.status, -1);
+  ASSERT_EQ(prompt.messageCount(), 1);
+  EXPECT_EQ(prompt.records[0].icon, korvel::PromptIcon::Error);
+  EXPECT_EQ(prompt.records[0].buttons, korvel::PromptYes);
+  EXPECT_EQ(prompt.lastMessage(),
+            QString::fromUtf8("*E:ファイルが存在しません。(Qz_FTOpen:") +
+                dir.filePath("missing.sql") + ")");
+  EXPECT_EQ(Qz_FTRead(f), -1);  // never opened
+}
+
+TEST_F(TextFileTest, RelativeAndEmptyNamesAndFolders) {
+  Qz_FTRecord f;
+  EXPECT_EQ(Qz_FTOpen(f), -1);  // empty name
+  f.fileName = korvel::toCp932(dir.path());  // a folder is not a text file
+  EXPECT_EQ(Qz_FTOpen(f), -1);
+  EXPECT_EQ(prompt.messageCount(), 2);
+  // A relative name is shown with the current directory in front.
+  const QString old = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(dir.path()));
+  write("x\n", "rel.txt");
+  f.fileName = "rel.txt";
+  EXPECT_EQ(Qz_FTOpen(f), 0);
+  EXPECT_EQ(Qz_FTRead(f), 0);
+  EXPECT_EQ(f.line, "x");
+  Qz_FTClose(f);
+  f.fileName = "nope.txt";
+  EXPECT_EQ(Qz_FTOpen(f), -1);
+  EXPECT_TRUE(prompt.lastMessage().contains(QDir(dir.path()).canonicalPath() + "/nope.txt") ||
+              prompt.lastMessage().contains(dir.path() + "/nope.txt"));
+  QDir::setCurrent(old);
+}
+
+TEST_F(TextFileTest, JapaneseFileName) {
+  const std::string name = write("a\n", QString::fromUtf8("表示.sql"));
+  EXPECT_EQ(readAll(name), (Lines{"a"}));
+}
+
+TEST_F(TextFileTest, UnreadableFileIsReported) {
+  if (geteuid() == 0) GTEST_SKIP() << "root can read any file";
+  const std::string name = write("a\n");
+  QFile::setPermissions(korvel::fromCp932(name), QFileDevice::WriteOwner);
+  Qz_FTRecord f;
+  f.fileName = name;
+  EXPECT_EQ(Qz_FTOpen(f), -1);
+  EXPECT_TRUE(prompt.lastMessage().startsWith(QString::fromUtf8("*E:ファイルを開けません。")));
+}
+
+TEST_F(TextFileTest, ReopenAndCloseTwice) {
+  Qz_FTRecord f;
+  f.fileName = write("1\n2\n");
+  EXPECT_EQ(Qz_FTOpen(f), 0);
+  EXPECT_EQ(Qz_FTRead(f), 0);
+  EXPECT_EQ(Qz_FTOpen(f), 0);  // starts again from the top
+  EXPECT_EQ(Qz_FTRead(f), 0);
+  EXPECT_EQ(f.line, "1");
+  EXPECT_EQ(Qz_FTClose(f), 0);
+  EXPECT_EQ(Qz_FTClose(f), 0);
+  EXPECT_EQ(Qz_FTRead(f), -1);
+  EXPECT_EQ(prompt.messageCount(), 0);
+}
