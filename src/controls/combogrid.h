@@ -93,6 +93,10 @@ class TComboGrid : public QAbstractScrollArea {
   void HideEditor();
   TComboInplaceEdit* InplaceEditor() const { return editor_; }
 
+  // The text a button or check cell shows: item 0 of its kind, or the cell's
+  // own text for the "%%USECELLDATA%%" marker and for check columns.
+  QString KindCellCaption(int col, int row);
+
   int PressedCol() const { return pressedCol_; }
   int PressedRow() const { return pressedRow_; }
 
@@ -172,8 +176,6 @@ class TComboGrid : public QAbstractScrollArea {
   int LastShownCol() const;
   int SizingBorderAt(const QPoint& point, bool columns) const;
   void DrawKindCellAt(int col, int row, const QRect& rect, bool pressed, bool focused);
-  void DrawFocusFrame(int col, int row);
-  QString KindCellCaption(int col, int row);
   void SetTopLeft(int leftCol, int topRow);
 
   int colCount_ = 5, rowCount_ = 5;

@@ -180,9 +180,12 @@ void TComboGrid::keyPressEvent(QKeyEvent* e) {
   const QString text = e->text();
   if (editing && !text.isEmpty() && text[0].isPrint() && key != Qt::Key_Space &&
       !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-    ShowEditor();
+    // The first character typed replaces the cell's text.
+    if (!editorShown_) {
+      ShowEditor();
+      if (editorShown_ && editor_) editor_->clear();
+    }
     if (editorShown_ && editor_) {
-      editor_->clear();
       QKeyEvent copy(e->type(), e->key(), e->modifiers(), e->text());
       QApplication::sendEvent(editor_, &copy);
     }

@@ -4,6 +4,7 @@
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
+#include "controls/celltext.h"
 #include "controls/combogrid.h"
 #include "controls/comboinplaceedit.h"
 #include "controls/displayformat.h"
@@ -19,19 +20,12 @@ bool IsTextKind(const TCellKind& kind) { return kind.Kind() == ckEdit || kind.Ki
 void DrawAlignedText(QPainter& p, const QRect& rect, const QString& text, quint8 flags,
                      int margin, bool fixed, const QColor& back) {
   const QFontMetrics fm = p.fontMetrics();
-  const int w = rect.width(), h = rect.height(), t = fm.height();
-  const int tw = fm.horizontalAdvance(text);
-  int x = rect.left() + margin;
-  if (flags & caCenter) x = rect.left() + w / 2 - tw / 2;
-  if (flags & caRight) x = rect.left() + w - margin - tw;
-  int y = (h - t) / 2;
-  if (flags & caTop) y = 2;
-  if (flags & caBottom) y = fixed ? h - t - 2 : h - t;
+  const QPoint at = AlignedTextPos(rect, fm.horizontalAdvance(text), fm.height(), flags, margin, fixed);
   p.fillRect(rect, back);
   if (text.isEmpty()) return;
   p.save();
   p.setClipRect(rect, Qt::IntersectClip);
-  p.drawText(QPoint(x, rect.top() + y + fm.ascent()), text);
+  p.drawText(QPoint(at.x(), at.y() + fm.ascent()), text);
   p.restore();
 }
 

@@ -146,8 +146,9 @@ void TComboInplaceEdit::ToggleList() {
     list_->resize(listWidth, list_->height());
     list_->move(mapToGlobal(QPoint(width() - listWidth, height())));
     selectAll();
+    // As the active popup the list receives the keyboard without taking the
+    // focus from the editor.
     list_->show();
-    list_->setFocus();
   } else {
     list_->hide();
   }

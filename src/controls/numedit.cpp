@@ -398,9 +398,10 @@ void TNumEdit::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void TNumEdit::mouseDoubleClickEvent(QMouseEvent* e) {
+  // Not passed on: the base class would treat it as one more press.
   doubleClicked_ = true;
   SelectAll();
-  QWidget::mouseDoubleClickEvent(e);
+  e->accept();
 }
 
 void TNumEdit::focusInEvent(QFocusEvent* e) {

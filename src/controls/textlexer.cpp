@@ -74,7 +74,9 @@ QString TextLexer::ScanStringParts(int line) {
     } else {
       break;
     }
-    // A "+" followed by another part continues the string.
+    // Parts written side by side ('a'#13#10'b') form one string.
+    if (pos_ < text_.size() && (text_[pos_] == u'\'' || text_[pos_] == u'#')) continue;
+    // So do parts joined by "+", also across lines.
     const qsizetype save = pos_;
     const int saveLine = line_;
     SkipBlanks();
