@@ -54,6 +54,8 @@ class Dataset : public QObject {
   bool bof() const;
   int recNo() const;
   int recordCount();  // rows in the result; may run a COUNT on first call
+  // Rows a view shows: the result's rows plus a record being inserted.
+  int displayRowCount();
 
   // Editing.
   void edit();
@@ -76,6 +78,7 @@ class Dataset : public QObject {
   // Read access for views (used by DatasetModel): value of row/column without
   // moving the cursor. Fetches the row's page on demand.
   QVariant rowValue(int row, int column);
+  QString rowText(int row, int column);  // display text of rowValue()
   // Whether the row at `row` is the pending inserted record.
   bool isPendingRow(int row) const;
 

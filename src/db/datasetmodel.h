@@ -5,6 +5,7 @@
 // with the dataset's cursor in both directions.
 
 #include <QAbstractTableModel>
+#include <QItemSelectionModel>
 #include <QPointer>
 
 namespace korvel::db {
@@ -19,6 +20,10 @@ class DatasetModel : public QAbstractTableModel {
   void setDataset(Dataset* dataset);  // nullptr shows nothing
   Dataset* dataset() const { return dataset_; }
 
+  // The view's selection model whose current row follows the dataset's
+  // cursor and moves it (QAbstractItemView::selectionModel() after setModel).
+  void setSelectionModel(QItemSelectionModel* selection);
+
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
@@ -30,7 +35,21 @@ class DatasetModel : public QAbstractTableModel {
   void fetchMore(const QModelIndex& parent) override;
 
  private:
+  void resetFromDataset();
+  void datasetChanged();
+  void viewRowChanged(const QModelIndex& current);
+  void syncViewRow();
+  // Runs a dataset operation for the view; an EngineError is reported through
+  // the prompt (the view cannot take exceptions) and gives false.
+  template <typename Operation>
+  static bool guarded(Operation&& operation);
+
   QPointer<Dataset> dataset_;
+  QPointer<QItemSelectionModel> selection_;
+  QList<QMetaObject::Connection> datasetConnections_;
+  int shownRow_ = -1;   // the dataset row the model last reported as current
+  int rowCount_ = 0;    // rows as last reported to the view
+  bool syncing_ = false;
 };
 
 }  // namespace korvel::db

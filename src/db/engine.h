@@ -43,6 +43,11 @@ class Engine {
   QSqlDatabase connection(const QString& alias);
   Driver& driver(const QString& alias);
 
+  // Datasets register while open so that closeConnections() can close them
+  // first. Called by Dataset only.
+  void registerDataset(class Dataset* dataset);
+  void unregisterDataset(class Dataset* dataset);
+
  private:
   Engine();
   ~Engine();

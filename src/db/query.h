@@ -8,6 +8,8 @@
 
 namespace korvel::db {
 
+struct SelectShape;
+
 class Query : public Dataset {
   Q_OBJECT
  public:
@@ -36,6 +38,7 @@ class Query : public Dataset {
   void openCursor() override;
 
  private:
+  void renameCountColumns(const SelectShape& shape);
   QStringList sql_;
   bool requestLive_ = false;
   bool prepared_ = false;

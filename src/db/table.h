@@ -42,7 +42,10 @@ class Table : public Dataset {
   void setTableType(TableType type) { tableType_ = type; }
 
   // Definitions for createTable(); cleared by clearFieldDefs().
-  void clearFieldDefs() { fieldDefs_.clear(); }
+  void clearFieldDefs() {
+    fieldDefs_.clear();
+    pendingPrimary_.clear();
+  }
   void addFieldDef(const QString& name, FieldKind kind, int size, bool required);
   const std::vector<FieldDef>& fieldDefs() const { return fieldDefs_; }
   // Creates the table from the field definitions (and the primary index if one
@@ -65,6 +68,7 @@ class Table : public Dataset {
   TableType tableType_ = TableType::Default;
   std::vector<FieldDef> fieldDefs_;
   std::vector<IndexDef> indexDefs_;
+  QString pendingPrimary_;  // primary index fields for the next createTable()
 };
 
 }  // namespace korvel::db

@@ -1,0 +1,341 @@
+#include "db/dataset.h"
+
+#include "db/datasetimpl.h"
+#include "db/driver.h"
+#include "db/engine.h"
+#include "db/fieldvalue.h"
+
+namespace korvel::db {
+
+Dataset::Dataset(QObject* parent) : QObject(parent), impl_(std::make_unique<Impl>(this)) {}
+
+Dataset::~Dataset() {
+  Engine::instance().unregisterDataset(this);
+  impl_->reset();
+}
+
+void Dataset::setDatabaseName(const QString& alias) {
+  if (active()) close();
+  databaseName_ = alias;
+}
+
+void Dataset::open() {
+  if (active()) return;
+  if (databaseName_.isEmpty()) throw EngineError(QStringLiteral("No alias is given for the dataset"));
+  Engine& engine = Engine::instance();
+  impl_->reset();
+  impl_->connectionName = engine.connection(databaseName_).connectionName();
+  impl_->driver = &engine.driver(databaseName_);
+  try {
+    openCursor();
+  } catch (...) {
+    impl_->reset();
+    throw;
+  }
+  engine.registerDataset(this);
+  impl_->cur = impl_->dataRow(0) ? 0 : -1;
+  impl_->bof = true;
+  impl_->eof = impl_->cur < 0;
+  state_ = DatasetState::Browse;
+  emit layoutReset();
+  emit stateChanged();
+  emit dataChanged();
+}
+
+void Dataset::close() {
+  if (!active()) return;
+  closeCursor();
+  Engine::instance().unregisterDataset(this);
+  impl_->reset();
+  state_ = DatasetState::Inactive;
+  emit layoutReset();
+  emit stateChanged();
+}
+
+void Dataset::closeCursor() {}
+
+void Dataset::setState(DatasetState state) {
+  if (state_ == state) return;
+  state_ = state;
+  emit stateChanged();
+}
+
+int Dataset::fieldCount() const { return static_cast<int>(impl_->fields.size()); }
+
+Field& Dataset::field(int index) {
+  if (index < 0 || index >= fieldCount())
+    throw EngineError(QStringLiteral("Field index %1 out of range").arg(index));
+  return impl_->fieldObjects[static_cast<size_t>(index)];
+}
+
+Field* Dataset::findField(const QString& name) {
+  for (int i = 0; i < fieldCount(); ++i)
+    if (impl_->fields[static_cast<size_t>(i)].name.compare(name, Qt::CaseInsensitive) == 0)
+      return &impl_->fieldObjects[static_cast<size_t>(i)];
+  return nullptr;
+}
+
+Field& Dataset::fieldByName(const QString& name) {
+  if (Field* f = findField(name)) return *f;
+  throw EngineError(QStringLiteral("Field '%1' not found").arg(name));
+}
+
+// Leaving the current record posts a pending edit or insert, as a data-aware
+// grid does; a pending key search is dropped.
+static void checkBrowseMode(Dataset& ds) {
+  if (ds.state() == DatasetState::Edit || ds.state() == DatasetState::Insert) ds.post();
+  else if (ds.state() == DatasetState::SetKey) ds.cancel();
+}
+
+static void checkActive(const Dataset& ds) {
+  if (!ds.active()) throw EngineError(QStringLiteral("Cannot perform this operation on a closed dataset"));
+}
+
+void Dataset::first() {
+  checkActive(*this);
+  checkBrowseMode(*this);
+  impl_->cur = impl_->dataRow(0) ? 0 : -1;
+  impl_->bof = true;
+  impl_->eof = impl_->cur < 0;
+  emit dataChanged();
+}
+
+void Dataset::next() {
+  checkActive(*this);
+  checkBrowseMode(*this);
+  if (impl_->cur >= 0 && impl_->dataRow(impl_->cur + 1)) {
+    ++impl_->cur;
+    impl_->bof = false;
+    impl_->eof = false;
+    emit dataChanged();
+  } else {
+    impl_->eof = true;
+  }
+}
+
+void Dataset::prior() {
+  checkActive(*this);
+  checkBrowseMode(*this);
+  if (impl_->cur > 0) {
+    --impl_->cur;
+    impl_->bof = false;
+    impl_->eof = false;
+    emit dataChanged();
+  } else {
+    impl_->bof = true;
+  }
+}
+
+void Dataset::last() {
+  checkActive(*this);
+  checkBrowseMode(*this);
+  impl_->cur = impl_->dataCount() - 1;
+  impl_->eof = true;
+  impl_->bof = impl_->cur < 0;
+  emit dataChanged();
+}
+
+void Dataset::moveTo(int row) {
+  checkActive(*this);
+  if (row == impl_->cur) return;
+  checkBrowseMode(*this);
+  const int count = impl_->dataCount();
+  impl_->cur = count == 0 ? -1 : std::clamp(row, 0, count - 1);
+  impl_->bof = impl_->cur <= 0;
+  impl_->eof = impl_->cur < 0;
+  emit dataChanged();
+}
+
+bool Dataset::eof() const { return !active() || impl_->eof; }
+bool Dataset::bof() const { return !active() || impl_->bof; }
+int Dataset::recNo() const { return active() ? impl_->cur : -1; }
+
+int Dataset::recordCount() {
+  checkActive(*this);
+  return impl_->dataCount();
+}
+
+int Dataset::displayRowCount() { return active() ? impl_->displayCount() : 0; }
+
+bool Dataset::canModify() const { return active() && !impl_->source.table.isEmpty(); }
+
+static void checkCanModify(const Dataset& ds) {
+  checkActive(ds);
+  if (!ds.canModify()) throw EngineError(QStringLiteral("Cannot modify a read-only dataset"));
+}
+
+void Dataset::edit() {
+  if (state_ == DatasetState::Edit || state_ == DatasetState::Insert) return;
+  checkCanModify(*this);
+  checkBrowseMode(*this);
+  if (impl_->cur < 0) {
+    append();
+    return;
+  }
+  impl_->buffer.clear();
+  for (int i = 0; i < fieldCount(); ++i) impl_->buffer << impl_->fieldValue(impl_->cur, i);
+  impl_->changed.assign(impl_->fields.size(), false);
+  setState(DatasetState::Edit);
+}
+
+static void beginInsert(Dataset& ds, Dataset::Impl& impl, bool atEnd) {
+  checkCanModify(ds);
+  checkBrowseMode(ds);
+  impl.savedCur = impl.cur;
+  impl.pendingRow = atEnd || impl.cur < 0 ? impl.dataCount() : impl.cur;
+  impl.cur = impl.pendingRow;
+  impl.buffer = Row(ds.fieldCount());
+  impl.changed.assign(impl.fields.size(), false);
+  impl.eof = impl.bof = false;
+}
+
+void Dataset::append() {
+  beginInsert(*this, *impl_, true);
+  setState(DatasetState::Insert);
+  emit layoutReset();
+  emit dataChanged();
+}
+
+void Dataset::insert() {
+  beginInsert(*this, *impl_, false);
+  setState(DatasetState::Insert);
+  emit layoutReset();
+  emit dataChanged();
+}
+
+void Dataset::post() {
+  if (state_ == DatasetState::SetKey) {
+    cancel();
+    return;
+  }
+  if (state_ != DatasetState::Edit && state_ != DatasetState::Insert) return;
+  const bool inserting = state_ == DatasetState::Insert;
+  try {
+    impl_->write();
+  } catch (const EngineError& e) {
+    emit postError(e.lastMessage());
+    throw;
+  }
+  impl_->pendingRow = -1;
+  impl_->buffer.clear();
+  impl_->changed.clear();
+  state_ = DatasetState::Browse;
+  if (inserting) emit layoutReset();
+  emit stateChanged();
+  emit dataChanged();
+}
+
+void Dataset::cancel() {
+  switch (state_) {
+    case DatasetState::Edit:
+      impl_->buffer.clear();
+      impl_->changed.clear();
+      setState(DatasetState::Browse);
+      emit dataChanged();
+      break;
+    case DatasetState::Insert:
+      impl_->pendingRow = -1;
+      impl_->buffer.clear();
+      impl_->changed.clear();
+      impl_->cur = std::min(impl_->savedCur, impl_->dataCount() - 1);
+      setState(DatasetState::Browse);
+      emit layoutReset();
+      emit dataChanged();
+      break;
+    case DatasetState::SetKey:
+      impl_->keyBuffer.clear();
+      setState(DatasetState::Browse);
+      break;
+    default: break;
+  }
+}
+
+void Dataset::deleteRecord() {
+  if (state_ == DatasetState::Insert) {
+    cancel();
+    return;
+  }
+  checkCanModify(*this);
+  if (state_ == DatasetState::SetKey) cancel();
+  const Row* row = impl_->dataRow(impl_->cur);
+  if (!row) throw EngineError(QStringLiteral("Cannot perform this operation on an empty dataset"));
+  const QVector<QVariant> locator = impl_->locatorOf(*row);
+  QStringList where;
+  for (const auto& column : impl_->source.keyColumns) where << column + QStringLiteral(" = ?");
+  QSqlQuery q(impl_->db());
+  const QString context = QStringLiteral("Cannot delete the record");
+  prepareOrThrow(q, QStringLiteral("DELETE FROM %1 WHERE %2")
+                        .arg(impl_->source.table, where.join(QStringLiteral(" AND "))),
+                 context);
+  for (const auto& v : locator) q.addBindValue(v);
+  execOrThrow(q, context);
+  if (q.numRowsAffected() == 0)
+    throw EngineError(QStringList{context, QStringLiteral("The record was changed or deleted by another user")});
+  const int was = impl_->cur;
+  impl_->invalidateRows();
+  impl_->buffer.clear();
+  impl_->changed.clear();
+  const int count = impl_->dataCount();
+  impl_->cur = count == 0 ? -1 : std::min(was, count - 1);
+  impl_->eof = impl_->cur < 0;
+  state_ = DatasetState::Browse;
+  emit layoutReset();
+  emit stateChanged();
+  emit dataChanged();
+}
+
+void Dataset::setKey() {
+  checkActive(*this);
+  checkBrowseMode(*this);
+  if (impl_->source.searchFields.empty())
+    throw EngineError(QStringLiteral("The dataset has no primary index to search"));
+  impl_->keyBuffer = Row(fieldCount());
+  setState(DatasetState::SetKey);
+}
+
+bool Dataset::gotoKey() {
+  if (state_ != DatasetState::SetKey) throw EngineError(QStringLiteral("Dataset not in SetKey mode"));
+  auto& src = impl_->source;
+  QVector<QVariant> key;
+  for (int f : src.searchFields) {
+    const QVariant v = impl_->keyBuffer.value(f);
+    if (v.isNull()) break;
+    key << impl_->driver->toDriver(impl_->fields[static_cast<size_t>(f)].meta.kind, v);
+  }
+  impl_->keyBuffer.clear();
+  setState(DatasetState::Browse);
+  if (key.isEmpty()) return false;
+  QStringList where;
+  for (int i = 0; i < key.size(); ++i) where << src.order[i] + QStringLiteral(" = ?");
+  QSqlQuery q(impl_->db());
+  const QString context = QStringLiteral("Cannot search the key");
+  prepareOrThrow(q, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2")
+                        .arg(src.table, where.join(QStringLiteral(" AND "))),
+                 context);
+  for (const auto& v : key) q.addBindValue(v);
+  execOrThrow(q, context);
+  if (!q.next() || q.value(0).toInt() == 0) return false;
+  impl_->cur = impl_->positionOf(key, static_cast<int>(key.size()));
+  impl_->eof = impl_->bof = false;
+  emit dataChanged();
+  return true;
+}
+
+QString Dataset::driverName() const {
+  if (!active() || !impl_->driver) return {};
+  return impl_->driver->tableType().left(31);
+}
+
+QVariant Dataset::rowValue(int row, int column) {
+  if (!active()) return {};
+  return impl_->fieldValue(row, column);
+}
+
+QString Dataset::rowText(int row, int column) {
+  if (!active() || column < 0 || column >= fieldCount()) return {};
+  return displayText(impl_->fields[static_cast<size_t>(column)].meta.kind, rowValue(row, column));
+}
+
+bool Dataset::isPendingRow(int row) const { return impl_->isPending(row); }
+
+}  // namespace korvel::db

@@ -1,0 +1,116 @@
+#pragma once
+// Internal state of a Dataset: the statement it pages through, its fields,
+// a bounded cache of fetched pages, the cursor and the edit buffers.
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
+#include <QVector>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "db/dataset.h"
+#include "db/typemap.h"
+
+namespace korvel::db {
+
+class Driver;
+
+struct FieldInfo {
+  QString name;
+  QString label;
+  int displayWidth = 0;
+  ColumnMeta meta;
+  bool indexField = false;
+  bool readOnly = true;
+  QString writeColumn;  // quoted column to write, empty when not writable
+};
+
+// What a Table or Query gives the paging machinery.
+struct RowSource {
+  QString select;         // statement producing the rows (fields, then hidden columns)
+  bool wrapped = false;   // page and count it as a subquery
+  bool sequentialOnly = false;  // cannot be paged by statement (not a SELECT)
+  QStringList order;      // quoted ORDER BY terms; empty = the statement's own order
+  bool orderIsKey = false;  // `order` is the locator: row positions can be computed
+  QString countSql;
+  QString table;           // quoted table written to; empty = read only
+  QStringList keyColumns;  // quoted columns locating a row
+  std::vector<int> keyIndexes;    // result column of each key column
+  std::vector<int> searchFields;  // fields of the primary index (key search)
+  int hiddenColumns = 0;          // trailing locator columns that are no fields
+};
+
+using Row = QVector<QVariant>;
+
+struct Dataset::Impl {
+  explicit Impl(Dataset* owner) : self(owner) {}
+
+  static constexpr int kPageSize = 100;
+  static constexpr size_t kMaxPages = 12;
+
+  Dataset* self;
+  QString connectionName;
+  Driver* driver = nullptr;
+  RowSource source;
+  std::vector<FieldInfo> fields;
+  std::vector<Field> fieldObjects;
+
+  struct Page {
+    std::vector<Row> rows;
+    quint64 lastUse = 0;
+  };
+  std::map<int, Page> pages;
+  quint64 useClock = 0;
+  int knownCount = -1;  // rows in the result; -1 until known
+
+  // A forward cursor for drivers that cannot page by statement.
+  std::unique_ptr<QSqlQuery> sequential;
+  int sequentialPos = 0;
+
+  int cur = -1;  // display row of the cursor
+  bool eof = true;
+  bool bof = true;
+
+  Row buffer;                 // field values while editing or inserting
+  std::vector<bool> changed;  // per field
+  int pendingRow = -1;        // display row of the record being inserted
+  int savedCur = -1;          // cursor before insert
+  Row keyBuffer;              // SetKey values
+
+  QSqlDatabase db() const { return QSqlDatabase::database(connectionName, false); }
+  void reset();
+  // Runs the first page, describes the columns and builds the fields.
+  void start(RowSource rows);
+
+  // Data rows (without a pending insert).
+  const Row* dataRow(int row);
+  int dataCount();  // runs a count when unknown
+  void invalidateRows();
+
+  // Display rows: data rows plus the pending inserted record.
+  int displayCount();
+  bool isPending(int row) const { return pendingRow >= 0 && row == pendingRow; }
+  int dataIndex(int displayRow) const {
+    return pendingRow >= 0 && displayRow > pendingRow ? displayRow - 1 : displayRow;
+  }
+  QVariant fieldValue(int row, int field);  // for any display row
+
+  void write();  // the post of the edit or insert buffer
+  int positionOf(const QVector<QVariant>& orderValues, int columns);  // rows before the key
+  QVector<QVariant> locatorOf(const Row& row) const;
+
+ private:
+  bool bySequence() const;
+  void loadPage(int page);
+  std::vector<Row> readPage(int start, int count);
+  std::vector<Row> readSequential(int start, int count);
+  QString pageSql(int offset, int limit, bool reverse) const;
+  Row readRow(QSqlQuery& q) const;
+  void buildFields(const QSqlQuery& query);
+  void update();
+  void insertRecord();
+};
+
+}  // namespace korvel::db

@@ -1,0 +1,147 @@
+#include "db/datasetmodel.h"
+
+#include "db/dataset.h"
+#include "ui/prompt.h"
+
+namespace korvel::db {
+
+DatasetModel::DatasetModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+template <typename Operation>
+bool DatasetModel::guarded(Operation&& operation) {
+  try {
+    operation();
+    return true;
+  } catch (const EngineError& e) {
+    showError(e.lastMessage());
+    return false;
+  }
+}
+
+void DatasetModel::setDataset(Dataset* dataset) {
+  for (const auto& c : datasetConnections_) disconnect(c);
+  datasetConnections_.clear();
+  dataset_ = dataset;
+  if (dataset) {
+    datasetConnections_ << connect(dataset, &Dataset::layoutReset, this, &DatasetModel::resetFromDataset)
+                        << connect(dataset, &Dataset::dataChanged, this, &DatasetModel::datasetChanged)
+                        << connect(dataset, &Dataset::stateChanged, this, &DatasetModel::datasetChanged)
+                        << connect(dataset, &QObject::destroyed, this, [this] { resetFromDataset(); });
+  }
+  resetFromDataset();
+}
+
+void DatasetModel::setSelectionModel(QItemSelectionModel* selection) {
+  if (selection_) disconnect(selection_, nullptr, this, nullptr);
+  selection_ = selection;
+  if (selection)
+    connect(selection, &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { viewRowChanged(current); });
+  syncViewRow();
+}
+
+void DatasetModel::resetFromDataset() {
+  beginResetModel();
+  rowCount_ = dataset_ && dataset_->active() ? dataset_->displayRowCount() : 0;
+  shownRow_ = dataset_ ? dataset_->recNo() : -1;
+  endResetModel();
+  syncViewRow();
+}
+
+// The cursor moved or the current record's values changed.
+void DatasetModel::datasetChanged() {
+  if (!dataset_ || !dataset_->active()) return;
+  const int count = dataset_->displayRowCount();
+  if (count != rowCount_) {
+    resetFromDataset();
+    return;
+  }
+  const int last = columnCount() - 1;
+  if (shownRow_ >= 0 && shownRow_ < rowCount_ && last >= 0)
+    emit dataChanged(index(shownRow_, 0), index(shownRow_, last));
+  shownRow_ = dataset_->recNo();
+  if (shownRow_ >= 0 && last >= 0) emit dataChanged(index(shownRow_, 0), index(shownRow_, last));
+  syncViewRow();
+}
+
+void DatasetModel::syncViewRow() {
+  if (!selection_ || !dataset_ || !dataset_->active() || syncing_) return;
+  const int row = dataset_->recNo();
+  if (row < 0 || selection_->currentIndex().row() == row) return;
+  syncing_ = true;
+  const int column = std::max(selection_->currentIndex().column(), 0);
+  selection_->setCurrentIndex(index(row, column), QItemSelectionModel::ClearAndSelect);
+  syncing_ = false;
+}
+
+// The user moved to another row: the dataset follows, posting a pending edit
+// first. When that fails the view goes back to the dataset's row.
+void DatasetModel::viewRowChanged(const QModelIndex& current) {
+  if (syncing_ || !dataset_ || !dataset_->active() || !current.isValid()) return;
+  if (current.row() == dataset_->recNo()) return;
+  syncing_ = true;
+  guarded([&] { dataset_->moveTo(current.row()); });
+  syncing_ = false;
+  syncViewRow();
+}
+
+int DatasetModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : rowCount_;
+}
+
+int DatasetModel::columnCount(const QModelIndex& parent) const {
+  if (parent.isValid() || !dataset_ || !dataset_->active()) return 0;
+  return dataset_->fieldCount();
+}
+
+QVariant DatasetModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || !dataset_ || !dataset_->active() || index.row() >= rowCount_) return {};
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole: {
+      QString text;
+      guarded([&] { text = dataset_->rowText(index.row(), index.column()); });
+      return text;
+    }
+    case Qt::TextAlignmentRole: {
+      const FieldKind kind = dataset_->field(index.column()).kind();
+      const bool number = kind == FieldKind::Smallint || kind == FieldKind::Integer ||
+                          kind == FieldKind::Float || kind == FieldKind::Currency;
+      return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
+    }
+    default: return {};
+  }
+}
+
+bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (role != Qt::EditRole || !index.isValid() || !dataset_ || !dataset_->active()) return false;
+  const bool ok = guarded([&] {
+    if (index.row() != dataset_->recNo()) dataset_->moveTo(index.row());
+    if (dataset_->state() == DatasetState::Browse) dataset_->edit();
+    dataset_->field(index.column()).setEditText(value.toString());
+  });
+  if (ok) emit dataChanged(index, index);
+  return ok;
+}
+
+Qt::ItemFlags DatasetModel::flags(const QModelIndex& index) const {
+  Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+  if (index.isValid() && dataset_ && dataset_->active() && dataset_->canModify() &&
+      !dataset_->field(index.column()).readOnly())
+    flags |= Qt::ItemIsEditable;
+  return flags;
+}
+
+QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole || !dataset_ || !dataset_->active()) return {};
+  if (orientation == Qt::Horizontal)
+    return section < dataset_->fieldCount() ? dataset_->field(section).displayName() : QVariant();
+  return dataset_->isPendingRow(section) ? QStringLiteral("*") : QString::number(section + 1);
+}
+
+// The row count comes from a count on the database, and rows are read page
+// by page when the view asks for them, so there is nothing to fetch ahead.
+bool DatasetModel::canFetchMore(const QModelIndex&) const { return false; }
+void DatasetModel::fetchMore(const QModelIndex&) {}
+
+}  // namespace korvel::db

@@ -1,0 +1,73 @@
+#include "db/driver.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+
+#include "db/engineerror.h"
+#include "db/odbcdriver.h"
+#include "db/postgresdriver.h"
+#include "db/sqlitedriver.h"
+
+namespace korvel::db {
+
+std::unique_ptr<Driver> Driver::create(const QString& aliasType) {
+  const QString type = aliasType.toUpper();
+  if (type == u"SQLITE") return std::make_unique<SqliteDriver>();
+  if (type == u"POSTGRESQL") return std::make_unique<PostgresDriver>();
+  if (type == u"ODBC") return std::make_unique<OdbcDriver>();
+  return nullptr;
+}
+
+QVariant Driver::toDriver(FieldKind, const QVariant& value) const { return value; }
+
+void Driver::addPrimaryKey(QSqlDatabase& db, const QString& table, const QStringList& fields) {
+  QStringList quoted;
+  for (const auto& f : fields) quoted << quoteField(db, f);
+  QSqlQuery q(db);
+  execOrThrow(q,
+              QStringLiteral("ALTER TABLE %1 ADD PRIMARY KEY (%2)")
+                  .arg(quoteTable(db, table), quoted.join(u", ")),
+              QStringLiteral("Cannot add the primary index to %1").arg(table));
+}
+
+QString Driver::resolveTableName(const QSqlDatabase& db, const QString& name) const {
+  const QStringList tables = db.tables(QSql::AllTables);
+  if (tables.contains(name)) return name;
+  for (const auto& t : tables)
+    if (t.compare(name, Qt::CaseInsensitive) == 0) return t;
+  return name;
+}
+
+QString Driver::quoteTable(const QSqlDatabase& db, const QString& name) {
+  return db.driver()->escapeIdentifier(name, QSqlDriver::TableName);
+}
+
+QString Driver::quoteField(const QSqlDatabase& db, const QString& name) {
+  return db.driver()->escapeIdentifier(name, QSqlDriver::FieldName);
+}
+
+void execOrThrow(QSqlQuery& query, const QString& context) {
+  if (query.exec()) return;
+  throw EngineError(errorEntries(query.lastError(), context));
+}
+
+void execOrThrow(QSqlQuery& query, const QString& sql, const QString& context) {
+  if (query.exec(sql)) return;
+  throw EngineError(errorEntries(query.lastError(), context));
+}
+
+void prepareOrThrow(QSqlQuery& query, const QString& sql, const QString& context) {
+  if (query.prepare(sql)) return;
+  throw EngineError(errorEntries(query.lastError(), context));
+}
+
+QStringList errorEntries(const QSqlError& error, const QString& context) {
+  QStringList entries{context};
+  const QString database = error.databaseText().trimmed();
+  const QString driver = error.driverText().trimmed();
+  if (!driver.isEmpty() && driver != database) entries << driver;
+  entries << (database.isEmpty() ? error.text().trimmed() : database);
+  return entries;
+}
+
+}  // namespace korvel::db

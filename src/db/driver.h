@@ -1,0 +1,75 @@
+#pragma once
+// One database driver behind an alias: how to connect, what the table type
+// is called, how tables are listed, how column types map to field kinds and
+// how rows are paged. One Driver per open alias connection.
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+#include "db/table.h"
+#include "db/typemap.h"
+
+namespace korvel::db {
+
+struct Alias;
+
+// How a driver reads one page of rows.
+enum class PagingStyle {
+  LimitOffset,  // ... LIMIT n OFFSET m
+  OffsetFetch,  // ... OFFSET m ROWS FETCH NEXT n ROWS ONLY
+  Sequential,   // one forward cursor, re-run to go back
+};
+
+class Driver {
+ public:
+  virtual ~Driver() = default;
+  // The driver for an alias type ("SQLITE" ...), nullptr when unknown.
+  static std::unique_ptr<Driver> create(const QString& aliasType);
+
+  // Opens connection `connectionName` for the alias. EngineError on failure;
+  // nothing is left registered then.
+  virtual QSqlDatabase open(const Alias& alias, const QString& connectionName) = 0;
+  // The table type ("SQLITE", "POSTGRESQL", "ORACLE" ...), at most 31 characters.
+  virtual QString tableType() const = 0;
+  virtual QStringList tableNames(const QSqlDatabase& db, bool withExtensions,
+                                 bool withSystemTables) = 0;
+  // Column descriptions of an executed query's result.
+  virtual std::vector<ColumnMeta> describe(const QSqlQuery& query) const = 0;
+  virtual PagingStyle paging() const { return PagingStyle::LimitOffset; }
+  // A hidden column that locates a row of any table ("rowid"), or empty.
+  virtual QString rowLocator() const { return {}; }
+  // An ordering that keeps pages stable for a table without key, or empty.
+  virtual QString physicalOrder() const { return {}; }
+  // INSERT ... RETURNING is available.
+  virtual bool hasReturning() const { return false; }
+  // The value to bind for a field value of `kind`.
+  virtual QVariant toDriver(FieldKind kind, const QVariant& value) const;
+  // Column type text for a field definition in CREATE TABLE.
+  virtual QString columnType(const FieldDef& def) const = 0;
+  // Indexes of a table; the primary index first with an empty name.
+  virtual std::vector<IndexDef> indexes(const QSqlDatabase& db, const QString& table) = 0;
+  // Makes `fields` the primary key of an existing table.
+  virtual void addPrimaryKey(QSqlDatabase& db, const QString& table, const QStringList& fields);
+
+  // The table's name as the database spells it (exact match first, then
+  // ignoring case); the name as given when no table matches.
+  QString resolveTableName(const QSqlDatabase& db, const QString& name) const;
+  static QString quoteTable(const QSqlDatabase& db, const QString& name);
+  static QString quoteField(const QSqlDatabase& db, const QString& name);
+};
+
+// Runs a prepared statement, or a statement text without parameters (no
+// server-side PREPARE, which not every statement allows). EngineError with
+// `context` and the driver's messages on failure.
+void execOrThrow(QSqlQuery& query, const QString& context);
+void execOrThrow(QSqlQuery& query, const QString& sql, const QString& context);
+void prepareOrThrow(QSqlQuery& query, const QString& sql, const QString& context);
+// `context` followed by the driver's messages, as error entries.
+QStringList errorEntries(const QSqlError& error, const QString& context);
+
+}  // namespace korvel::db

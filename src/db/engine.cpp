@@ -1,0 +1,144 @@
+#include "db/engine.h"
+
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <map>
+#include <set>
+
+#include "common/paths.h"
+#include "db/aliasregistry.h"
+#include "db/dataset.h"
+#include "db/demodatabase.h"
+#include "db/driver.h"
+
+namespace korvel::db {
+namespace {
+
+const QString kDemoAlias = QStringLiteral("DEMO");
+
+QString demoDatabasePath() {
+  return QString::fromStdString(dataDir()) + QStringLiteral("/demo.sqlite");
+}
+
+}  // namespace
+
+struct Engine::Impl {
+  struct Connection {
+    QString name;
+    std::unique_ptr<Driver> driver;
+  };
+  AliasRegistry registry;
+  bool loaded = false;
+  std::map<QString, Connection> connections;  // by upper-cased alias
+  std::set<Dataset*> datasets;
+  int connectionSerial = 0;
+
+  const Alias& alias(const QString& name) {
+    if (!loaded) loadFromFile();
+    const Alias* found = registry.find(name);
+    if (!found) throw EngineError(QStringLiteral("Unknown alias: %1").arg(name));
+    return *found;
+  }
+
+  QStringList loadFromFile();
+};
+
+QStringList Engine::Impl::loadFromFile() {
+  loaded = true;
+  const QString path = Engine::instance().aliasFilePath();
+  QStringList problems;
+  if (!QFileInfo::exists(path)) {
+    try {
+      const QString demo = demoDatabasePath();
+      if (!QFileInfo::exists(demo)) createDemoDatabase(demo);
+      AliasRegistry::writeDefault(path, demo);
+    } catch (const EngineError& e) {
+      problems << e.entries();
+    }
+  }
+  problems += registry.load(path);
+  return problems;
+}
+
+Engine& Engine::instance() {
+  static Engine engine;
+  return engine;
+}
+
+Engine::Engine() : impl_(std::make_unique<Impl>()) {}
+Engine::~Engine() = default;
+
+QStringList Engine::loadAliases() {
+  closeConnections();
+  return impl_->loadFromFile();
+}
+
+QString Engine::aliasFilePath() const {
+  const QByteArray fromEnvironment = qgetenv("KORVEL_ALIASES");
+  if (!fromEnvironment.isEmpty()) return QString::fromLocal8Bit(fromEnvironment);
+  return QString::fromStdString(configDir()) + QStringLiteral("/aliases.ini");
+}
+
+QStringList Engine::aliasNames() const {
+  if (!impl_->loaded) impl_->loadFromFile();
+  QStringList names;
+  for (const auto& alias : impl_->registry.aliases()) names << alias.name;
+  return names;
+}
+
+QStringList Engine::aliasParams(const QString& alias) const {
+  QStringList lines;
+  for (const auto& [name, value] : impl_->alias(alias).params) lines << name + u'=' + value;
+  return lines;
+}
+
+QString Engine::aliasType(const QString& alias) const { return impl_->alias(alias).type(); }
+
+QStringList Engine::tableNames(const QString& alias, bool withExtensions, bool withSystemTables) {
+  QSqlDatabase db = connection(alias);
+  return driver(alias).tableNames(db, withExtensions, withSystemTables);
+}
+
+void Engine::closeConnections() {
+  const std::set<Dataset*> open = impl_->datasets;
+  for (Dataset* dataset : open) dataset->close();
+  impl_->datasets.clear();
+  for (auto& [key, conn] : impl_->connections) {
+    {
+      QSqlDatabase db = QSqlDatabase::database(conn.name, false);
+      db.close();
+    }
+    QSqlDatabase::removeDatabase(conn.name);
+  }
+  impl_->connections.clear();
+}
+
+QSqlDatabase Engine::connection(const QString& aliasName) {
+  const Alias& alias = impl_->alias(aliasName);
+  const QString key = alias.name.toUpper();
+  if (auto it = impl_->connections.find(key); it != impl_->connections.end())
+    return QSqlDatabase::database(it->second.name, false);
+
+  std::unique_ptr<Driver> driver = Driver::create(alias.type());
+  if (!driver)
+    throw EngineError(QStringLiteral("Alias %1 has an unknown TYPE: %2").arg(alias.name, alias.type()));
+  // DEMO is the program's own database: re-create it when it went missing.
+  if (key == kDemoAlias && alias.type() == u"SQLITE") {
+    const QString path = alias.param(QStringLiteral("PATH"));
+    if (!path.isEmpty() && !QFileInfo::exists(path)) createDemoDatabase(path);
+  }
+  const QString name = QStringLiteral("korvel:%1:%2").arg(alias.name).arg(++impl_->connectionSerial);
+  QSqlDatabase db = driver->open(alias, name);
+  impl_->connections[key] = {name, std::move(driver)};
+  return db;
+}
+
+Driver& Engine::driver(const QString& aliasName) {
+  connection(aliasName);
+  return *impl_->connections.at(impl_->alias(aliasName).name.toUpper()).driver;
+}
+
+void Engine::registerDataset(Dataset* dataset) { impl_->datasets.insert(dataset); }
+void Engine::unregisterDataset(Dataset* dataset) { impl_->datasets.erase(dataset); }
+
+}  // namespace korvel::db

@@ -1,0 +1,93 @@
+#include "db/field.h"
+
+#include "db/dataset.h"
+#include "db/datasetimpl.h"
+#include "db/fieldvalue.h"
+
+namespace korvel::db {
+namespace {
+
+const FieldInfo& info(Dataset* owner, int index) {
+  return owner->impl()->fields.at(static_cast<size_t>(index));
+}
+
+}  // namespace
+
+QString Field::fieldName() const { return info(owner_, index_).name; }
+
+QString Field::displayName() const {
+  const FieldInfo& i = info(owner_, index_);
+  return i.label.isEmpty() ? i.name : i.label;
+}
+
+QString Field::displayLabel() const { return displayName(); }
+
+void Field::setDisplayLabel(const QString& label) {
+  owner_->impl()->fields.at(static_cast<size_t>(index_)).label = label;
+}
+
+int Field::displayWidth() const { return info(owner_, index_).displayWidth; }
+
+void Field::setDisplayWidth(int width) {
+  owner_->impl()->fields.at(static_cast<size_t>(index_)).displayWidth = width;
+}
+
+FieldKind Field::kind() const { return info(owner_, index_).meta.kind; }
+int Field::size() const {
+  const FieldInfo& i = info(owner_, index_);
+  return i.meta.kind == FieldKind::String ? i.meta.size : 0;
+}
+int Field::precision() const { return info(owner_, index_).meta.precision; }
+int Field::scale() const { return info(owner_, index_).meta.scale; }
+bool Field::required() const { return info(owner_, index_).meta.required; }
+bool Field::isIndexField() const { return info(owner_, index_).indexField; }
+bool Field::readOnly() const {
+  return !owner_->canModify() || info(owner_, index_).writeColumn.isEmpty();
+}
+
+QVariant Field::value() const {
+  Dataset::Impl* impl = owner_->impl();
+  if (owner_->state() == DatasetState::SetKey) return impl->keyBuffer.value(index_);
+  if (impl->cur < 0) return {};
+  return impl->fieldValue(impl->cur, index_);
+}
+
+bool Field::isNull() const { return value().isNull(); }
+QString Field::asString() const { return displayText(kind(), value()); }
+QString Field::editText() const { return korvel::db::editText(kind(), value()); }
+
+void Field::setEditText(const QString& text) {
+  QVariant parsed;
+  QString error;
+  if (!parseEditText(kind(), size(), text, parsed, &error))
+    throw EngineError(QStringList{QStringLiteral("Field '%1'").arg(fieldName()),
+                                  QStringLiteral("%1 for field '%2'").arg(error, fieldName())});
+  setValue(parsed);
+}
+
+void Field::setValue(const QVariant& value) {
+  const FieldKind k = kind();
+  if (value.typeId() == QMetaType::QString && k != FieldKind::String && k != FieldKind::Memo) {
+    setEditText(value.toString());
+    return;
+  }
+  Dataset::Impl* impl = owner_->impl();
+  switch (owner_->state()) {
+    case DatasetState::SetKey:
+      impl->keyBuffer[index_] = value;
+      return;
+    case DatasetState::Edit:
+    case DatasetState::Insert:
+      if (readOnly()) throw EngineError(QStringLiteral("Field '%1' cannot be modified").arg(fieldName()));
+      impl->buffer[index_] = value;
+      impl->changed[static_cast<size_t>(index_)] = true;
+      emit owner_->dataChanged();
+      return;
+    default:
+      throw EngineError(QStringLiteral("Dataset not in edit or insert mode"));
+  }
+}
+
+void Field::clear() { setValue(QVariant()); }
+
+}  // namespace korvel::db

@@ -1,0 +1,205 @@
+#include "db/fieldvalue.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
+#include <QTime>
+#include <QRegularExpression>
+#include <optional>
+
+namespace korvel::db {
+namespace {
+
+const QString kDateFormat = QStringLiteral("yyyy/MM/dd");
+const QString kTimeFormat = QStringLiteral("hh:mm:ss");
+
+QDate parseDate(const QString& text) {
+  const QString t = text.trimmed();
+  for (const char* format : {"yyyy-MM-dd", "yyyy/MM/dd", "yyyy-M-d", "yyyy/M/d", "yyyyMMdd",
+                             "yyyy.MM.dd"}) {
+    const QDate date = QDate::fromString(t, QString::fromLatin1(format));
+    if (date.isValid()) return date;
+  }
+  return {};
+}
+
+QTime parseTime(const QString& text) {
+  const QString t = text.trimmed();
+  for (const char* format : {"hh:mm:ss", "h:mm:ss", "hh:mm:ss.zzz", "h:mm:ss.zzz", "hh:mm",
+                             "h:mm", "hhmmss"}) {
+    const QTime time = QTime::fromString(t, QString::fromLatin1(format));
+    if (time.isValid()) return time;
+  }
+  return {};
+}
+
+QDateTime parseDateTime(const QString& text) {
+  QString t = text.trimmed();
+  t.replace(u'T', u' ');
+  const int space = t.indexOf(u' ');
+  const QDate date = parseDate(space < 0 ? t : t.left(space));
+  if (!date.isValid()) return {};
+  if (space < 0) return QDateTime(date, QTime(0, 0));
+  QString timePart = t.mid(space + 1).trimmed();
+  // Offsets written by some drivers ("+09:00", "Z") are dropped for display.
+  const int zone = timePart.indexOf(QRegularExpression(QStringLiteral("[+Z]|-\\d\\d:?\\d\\d$")));
+  if (zone > 0) timePart = timePart.left(zone);
+  const QTime time = parseTime(timePart);
+  return time.isValid() ? QDateTime(date, time) : QDateTime();
+}
+
+std::optional<bool> parseBool(const QString& text) {
+  const QString t = text.trimmed().toLower();
+  if (t == u"true" || t == u"t" || t == u"1" || t == u"yes" || t == u"y" || t == u"on")
+    return true;
+  if (t == u"false" || t == u"f" || t == u"0" || t == u"no" || t == u"n" || t == u"off")
+    return false;
+  return std::nullopt;
+}
+
+QString numberText(const QVariant& value) {
+  if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float)
+    return QString::number(value.toDouble(), 'g', 15);
+  return value.toString();
+}
+
+}  // namespace
+
+QVariant valueFromDriver(FieldKind kind, const QVariant& raw) {
+  if (raw.isNull() || raw.typeId() != QMetaType::QString) {
+    if (kind == FieldKind::Date && raw.typeId() == QMetaType::QDateTime) return raw.toDateTime().date();
+    if (kind == FieldKind::Boolean && !raw.isNull() && raw.typeId() != QMetaType::Bool)
+      return raw.toLongLong() != 0;
+    return raw;
+  }
+  const QString text = raw.toString();
+  switch (kind) {
+    case FieldKind::Date: {
+      QDate date = parseDate(text);
+      if (!date.isValid()) date = parseDateTime(text).date();
+      return date.isValid() ? QVariant(date) : raw;
+    }
+    case FieldKind::Time: {
+      const QTime time = parseTime(text);
+      return time.isValid() ? QVariant(time) : raw;
+    }
+    case FieldKind::DateTime: {
+      const QDateTime dateTime = parseDateTime(text);
+      return dateTime.isValid() ? QVariant(dateTime) : raw;
+    }
+    case FieldKind::Boolean: {
+      const auto b = parseBool(text);
+      return b ? QVariant(*b) : raw;
+    }
+    default: return raw;
+  }
+}
+
+QString displayText(FieldKind kind, const QVariant& value) {
+  if (value.isNull()) return {};
+  switch (value.typeId()) {
+    case QMetaType::QDate: return value.toDate().toString(kDateFormat);
+    case QMetaType::QTime: return value.toTime().toString(kTimeFormat);
+    case QMetaType::QDateTime: {
+      const QDateTime dt = value.toDateTime();
+      if (kind == FieldKind::Date) return dt.date().toString(kDateFormat);
+      return dt.toString(kDateFormat + u' ' + kTimeFormat);
+    }
+    case QMetaType::Bool: return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::QByteArray:
+      return kind == FieldKind::Blob ? QStringLiteral("(BLOB)") : QString::fromUtf8(value.toByteArray());
+    default: break;
+  }
+  if (kind == FieldKind::Float || kind == FieldKind::Currency) return numberText(value);
+  return value.toString();
+}
+
+QString editText(FieldKind kind, const QVariant& value) {
+  return displayText(kind, value);
+}
+
+bool parseEditText(FieldKind kind, int size, const QString& text, QVariant& out,
+                   QString* error) {
+  auto fail = [&](const QString& why) {
+    if (error) *error = why;
+    return false;
+  };
+  if (kind == FieldKind::String || kind == FieldKind::Memo) {
+    if (kind == FieldKind::String && size > 0 && text.size() > size)
+      return fail(QStringLiteral("'%1' is longer than %2 characters").arg(text).arg(size));
+    out = text;
+    return true;
+  }
+  const QString t = text.trimmed();
+  if (t.isEmpty()) {
+    out = QVariant();
+    return true;
+  }
+  bool ok = false;
+  switch (kind) {
+    case FieldKind::Smallint: {
+      const int v = QLocale::c().toInt(t, &ok);
+      if (!ok || v < -32768 || v > 32767) return fail(QStringLiteral("'%1' is not a valid small integer").arg(t));
+      out = v;
+      return true;
+    }
+    case FieldKind::Integer: {
+      const qlonglong v = QLocale::c().toLongLong(t, &ok);
+      if (!ok) return fail(QStringLiteral("'%1' is not a valid integer").arg(t));
+      out = v;
+      return true;
+    }
+    case FieldKind::Float:
+    case FieldKind::Currency: {
+      QString plain = t;
+      plain.remove(u',');
+      const double v = QLocale::c().toDouble(plain, &ok);
+      if (!ok) return fail(QStringLiteral("'%1' is not a valid floating point value").arg(t));
+      out = v;
+      return true;
+    }
+    case FieldKind::Boolean: {
+      const auto b = parseBool(t);
+      if (!b) return fail(QStringLiteral("'%1' is not a valid boolean value").arg(t));
+      out = *b;
+      return true;
+    }
+    case FieldKind::Date: {
+      const QDate d = parseDate(t);
+      if (!d.isValid()) return fail(QStringLiteral("'%1' is not a valid date").arg(t));
+      out = d;
+      return true;
+    }
+    case FieldKind::Time: {
+      const QTime tm = parseTime(t);
+      if (!tm.isValid()) return fail(QStringLiteral("'%1' is not a valid time").arg(t));
+      out = tm;
+      return true;
+    }
+    case FieldKind::DateTime: {
+      const QDateTime dt = parseDateTime(t);
+      if (!dt.isValid()) return fail(QStringLiteral("'%1' is not a valid date and time").arg(t));
+      out = dt;
+      return true;
+    }
+    case FieldKind::Blob: return fail(QStringLiteral("A blob field cannot take text"));
+    default: break;
+  }
+  out = text;
+  return true;
+}
+
+int defaultDisplayWidth(FieldKind kind, int size) {
+  switch (kind) {
+    case FieldKind::String: return size > 0 ? size : 20;
+    case FieldKind::Smallint: return 6;
+    case FieldKind::Integer: return 11;
+    case FieldKind::Boolean: return 5;
+    case FieldKind::Date: return 10;
+    case FieldKind::Time: return 8;
+    case FieldKind::DateTime: return 19;
+    default: return 10;
+  }
+}
+
+}  // namespace korvel::db

@@ -1,0 +1,31 @@
+#pragma once
+// Values of a field kind: reading what a driver returns, showing it as text
+// and taking edit text back. Text is never altered: a string field keeps its
+// characters as the driver gave them.
+
+#include <QString>
+#include <QVariant>
+
+#include "db/fieldkind.h"
+
+namespace korvel::db {
+
+// The value of kind `kind` for a driver value. Dates, times and booleans that
+// arrive as text (SQLite) are parsed; a text that does not parse is kept as
+// it is, so nothing is lost when it is written back unchanged.
+QVariant valueFromDriver(FieldKind kind, const QVariant& raw);
+
+// Display text ("2024/01/31", "True" ...); empty for NULL.
+QString displayText(FieldKind kind, const QVariant& value);
+// Text for editing; the same as the display text except for blobs.
+QString editText(FieldKind kind, const QVariant& value);
+
+// Parses edit text for a field. Empty text is NULL except for string and memo
+// fields. On a text the kind cannot take returns false and sets *error.
+bool parseEditText(FieldKind kind, int size, const QString& text, QVariant& out,
+                   QString* error);
+
+// Default display width (characters) of a field.
+int defaultDisplayWidth(FieldKind kind, int size);
+
+}  // namespace korvel::db

@@ -1,0 +1,29 @@
+#pragma once
+// Any ODBC data source (Qt's QODBC): alias parameter ODBC DSN holds a data
+// source name or a DSN-less connection string ("DRIVER={...};SERVER=...");
+// USER NAME is proposed at login. The table type is the DBMS the source
+// reports ("ORACLE", "MSACCESS", "POSTGRESQL" ...), else "ODBC".
+
+#include "db/driver.h"
+
+namespace korvel::db {
+
+class OdbcDriver final : public Driver {
+ public:
+  QSqlDatabase open(const Alias& alias, const QString& connectionName) override;
+  QString tableType() const override { return tableType_; }
+  QStringList tableNames(const QSqlDatabase& db, bool withExtensions,
+                         bool withSystemTables) override;
+  std::vector<ColumnMeta> describe(const QSqlQuery& query) const override;
+  PagingStyle paging() const override;
+  QString columnType(const FieldDef& def) const override;
+  std::vector<IndexDef> indexes(const QSqlDatabase& db, const QString& table) override;
+
+  // "PostgreSQL" -> "POSTGRESQL", "ACCESS" -> "MSACCESS", "Oracle" -> "ORACLE" ...
+  static QString tableTypeOfDbms(const QString& dbmsName);
+
+ private:
+  QString tableType_ = QStringLiteral("ODBC");
+};
+
+}  // namespace korvel::db

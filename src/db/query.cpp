@@ -1,0 +1,144 @@
+#include "db/query.h"
+
+#include <QSqlField>
+#include <QSqlIndex>
+#include <QSqlRecord>
+
+#include "db/datasetimpl.h"
+#include "db/driver.h"
+#include "db/engine.h"
+#include "db/sqlshape.h"
+
+namespace korvel::db {
+namespace {
+
+QStringList primaryKeyFields(const QSqlDatabase& db, const QString& table) {
+  const QSqlIndex index = db.primaryIndex(table);
+  QStringList fields;
+  for (int i = 0; i < index.count(); ++i) fields << index.fieldName(i);
+  return fields;
+}
+
+bool isStar(const QString& item) {
+  const QString s = item.trimmed();
+  return s == u"*" || s.endsWith(QStringLiteral(".*"));
+}
+
+}  // namespace
+
+Query::Query(QObject* parent) : Dataset(parent) {}
+Query::~Query() { close(); }
+
+void Query::setSql(const QString& text) {
+  if (active()) close();
+  sql_ = text.split(u'\n');
+  for (auto& line : sql_)
+    if (line.endsWith(u'\r')) line.chop(1);
+  prepared_ = false;
+}
+
+QString Query::sqlText() const { return sql_.join(u'\n'); }
+
+bool Query::live() const { return canModify(); }
+
+void Query::prepare() {
+  if (databaseName_.isEmpty()) throw EngineError(QStringLiteral("No alias is given for the query"));
+  Engine::instance().connection(databaseName_);
+  prepared_ = true;
+}
+
+void Query::unprepare() {
+  if (active()) close();
+  prepared_ = false;
+}
+
+int Query::execSql() {
+  if (databaseName_.isEmpty()) throw EngineError(QStringLiteral("No alias is given for the query"));
+  if (active()) close();
+  QSqlDatabase db = Engine::instance().connection(databaseName_);
+  QSqlQuery q(db);
+  execOrThrow(q, trimStatement(sqlText()), QStringLiteral("Cannot execute the statement"));
+  return q.numRowsAffected();
+}
+
+// A live result must come from one table whose rows it can locate: by the
+// table's primary key among the selected columns, else by the driver's row
+// locator added as a hidden column.
+void Query::openCursor() {
+  Impl& impl = *this->impl();
+  const QSqlDatabase db = impl.db();
+  Driver& driver = *impl.driver;
+  const QString text = trimStatement(sqlText());
+  if (text.isEmpty()) throw EngineError(QStringLiteral("The query has no SQL text"));
+  const SelectShape shape = analyzeSelect(text);
+
+  RowSource rows;
+  rows.select = text;
+  rows.wrapped = shape.isSelect;
+  rows.sequentialOnly = !shape.isSelect;
+  if (shape.isSelect) rows.countSql = QStringLiteral("SELECT COUNT(*) FROM (%1) korvel_rows").arg(text);
+
+  QString table;
+  QStringList key;
+  if (requestLive_) {
+    const QString refused = QStringLiteral("The query result cannot be made live");
+    if (!shape.singleTable) throw EngineError(QStringList{refused, shape.notLocatable});
+    table = driver.resolveTableName(db, shape.table);
+    key = primaryKeyFields(db, table);
+    bool keySelected = !key.isEmpty();
+    for (const auto& k : key) {
+      bool found = false;
+      for (const auto& item : shape.items)
+        found = found || isStar(item) || plainColumn(item).compare(k, Qt::CaseInsensitive) == 0;
+      keySelected = keySelected && found;
+    }
+    if (keySelected) {
+      for (const auto& k : key) rows.keyColumns << Driver::quoteField(db, k);
+    } else if (!driver.rowLocator().isEmpty()) {
+      rows.select = text.left(shape.fromPos).trimmed() +
+                    QStringLiteral(", %1.%2 ").arg(Driver::quoteTable(db, shape.tableRef), driver.rowLocator()) +
+                    text.mid(shape.fromPos);
+      if (rows.wrapped) rows.countSql = QStringLiteral("SELECT COUNT(*) FROM (%1) korvel_rows").arg(text);
+      rows.keyColumns << driver.rowLocator();
+      rows.hiddenColumns = 1;
+      key.clear();
+    } else {
+      throw EngineError(QStringList{refused, QStringLiteral("its rows cannot be located: no primary key selected")});
+    }
+    rows.table = Driver::quoteTable(db, table);
+  }
+  impl.start(rows);
+  renameCountColumns(shape);
+  if (!requestLive_) return;
+
+  // Map the locator and the writable columns onto the fields.
+  auto& fields = impl.fields;
+  auto& source = impl.source;
+  const QSqlRecord columns = db.record(table);
+  if (source.hiddenColumns) source.keyIndexes.push_back(static_cast<int>(fields.size()));
+  for (const auto& k : key) {
+    int index = -1;
+    for (size_t i = 0; i < fields.size(); ++i)
+      if (fields[i].name.compare(k, Qt::CaseInsensitive) == 0) index = static_cast<int>(i);
+    if (index < 0) {
+      impl.reset();
+      throw EngineError(QStringList{QStringLiteral("The query result cannot be made live"),
+                                    QStringLiteral("key field %1 is not in the result").arg(k)});
+    }
+    source.keyIndexes.push_back(index);
+    fields[static_cast<size_t>(index)].indexField = true;
+  }
+  for (auto& f : fields)
+    if (columns.contains(f.name)) f.writeColumn = Driver::quoteField(db, columns.field(f.name).name());
+}
+
+// PostgreSQL names an unaliased COUNT(*) "count"; the program expects the
+// column as written, "COUNT(*)", whatever the driver.
+void Query::renameCountColumns(const SelectShape& shape) {
+  auto& fields = impl()->fields;
+  if (shape.items.size() != static_cast<int>(fields.size())) return;
+  for (size_t i = 0; i < fields.size(); ++i)
+    if (isCountStar(shape.items[static_cast<int>(i)])) fields[i].name = QStringLiteral("COUNT(*)");
+}
+
+}  // namespace korvel::db

@@ -1,0 +1,113 @@
+// Posting a record: an UPDATE of the changed fields located by the row's key
+// (primary key or rowid), or an INSERT of the assigned fields; always with
+// bound parameters.
+
+#include <QSqlError>
+
+#include "db/datasetimpl.h"
+#include "db/driver.h"
+
+namespace korvel::db {
+
+void Dataset::Impl::write() {
+  if (source.table.isEmpty())
+    throw EngineError(QStringLiteral("Cannot modify a read-only dataset"));
+  if (self->state_ == DatasetState::Edit) update();
+  else insertRecord();
+}
+
+void Dataset::Impl::update() {
+  QStringList assignments;
+  QVector<QVariant> binds;
+  bool keyChanged = false;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (!changed[i]) continue;
+    if (fields[i].writeColumn.isEmpty())
+      throw EngineError(QStringLiteral("Field '%1' cannot be modified").arg(fields[i].name));
+    assignments << fields[i].writeColumn + QStringLiteral(" = ?");
+    binds << driver->toDriver(fields[i].meta.kind, buffer[static_cast<int>(i)]);
+    for (int k : source.keyIndexes) keyChanged = keyChanged || k == static_cast<int>(i);
+  }
+  if (assignments.isEmpty()) return;
+  const Row* row = dataRow(cur);
+  if (!row) throw EngineError(QStringLiteral("The record to update is no longer there"));
+  const QVector<QVariant> locator = locatorOf(*row);
+  QStringList where;
+  for (int k = 0; k < source.keyColumns.size(); ++k) {
+    where << source.keyColumns[k] + QStringLiteral(" = ?");
+    binds << locator[k];
+  }
+  QSqlQuery q(db());
+  const QString context = QStringLiteral("Cannot update the record");
+  prepareOrThrow(q, QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                        .arg(source.table, assignments.join(QStringLiteral(", ")),
+                             where.join(QStringLiteral(" AND "))),
+                 context);
+  for (const auto& v : binds) q.addBindValue(v);
+  execOrThrow(q, context);
+  if (q.numRowsAffected() == 0)
+    throw EngineError(QStringList{context, QStringLiteral("The record was changed or deleted by another user")});
+
+  if (keyChanged && source.orderIsKey) {
+    // The record moves to where its new key sorts.
+    QVector<QVariant> newKey;
+    for (int k : source.keyIndexes)
+      newKey << (k < static_cast<int>(fields.size()) ? driver->toDriver(fields[k].meta.kind, buffer[k])
+                                                     : locator[newKey.size()]);
+    invalidateRows();
+    cur = positionOf(newKey, static_cast<int>(newKey.size()));
+    return;
+  }
+  // Keep the cached row in step with what was written.
+  const int page = cur / kPageSize;
+  auto it = pages.find(page);
+  if (it != pages.end() && cur % kPageSize < static_cast<int>(it->second.rows.size())) {
+    Row& cached = it->second.rows[cur % kPageSize];
+    for (size_t i = 0; i < fields.size(); ++i)
+      if (changed[i]) cached[static_cast<int>(i)] = driver->toDriver(fields[i].meta.kind, buffer[static_cast<int>(i)]);
+  }
+  if (keyChanged) invalidateRows();
+}
+
+void Dataset::Impl::insertRecord() {
+  QStringList columns, marks;
+  QVector<QVariant> binds;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (!changed[i]) continue;
+    if (fields[i].writeColumn.isEmpty())
+      throw EngineError(QStringLiteral("Field '%1' cannot be modified").arg(fields[i].name));
+    columns << fields[i].writeColumn;
+    marks << QStringLiteral("?");
+    binds << driver->toDriver(fields[i].meta.kind, buffer[static_cast<int>(i)]);
+  }
+  QString sql = columns.isEmpty()
+      ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(source.table)
+      : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(source.table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+  const bool returning = driver->hasReturning() && source.orderIsKey;
+  if (returning) sql += QStringLiteral(" RETURNING ") + source.keyColumns.join(QStringLiteral(", "));
+  QSqlQuery q(db());
+  const QString context = QStringLiteral("Cannot insert the record");
+  prepareOrThrow(q, sql, context);
+  for (const auto& v : binds) q.addBindValue(v);
+  execOrThrow(q, context);
+
+  QVector<QVariant> key;
+  if (returning && q.next()) {
+    for (int k = 0; k < source.keyColumns.size(); ++k) key << q.value(k);
+  } else if (source.orderIsKey) {
+    for (int k : source.keyIndexes)
+      if (k < static_cast<int>(fields.size()) && changed[k])
+        key << driver->toDriver(fields[k].meta.kind, buffer[k]);
+  }
+  q.finish();
+  const int inserted = pendingRow;
+  pendingRow = -1;
+  invalidateRows();
+  if (source.orderIsKey && key.size() == source.keyColumns.size())
+    cur = positionOf(key, static_cast<int>(key.size()));
+  else
+    cur = std::min(inserted, dataCount() - 1);
+}
+
+}  // namespace korvel::db

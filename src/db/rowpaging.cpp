@@ -1,0 +1,217 @@
+// Paging of a dataset's rows: statements that read one page, a bounded page
+// cache, counting, and the fields built from the first page's result.
+
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlRecord>
+#include <algorithm>
+
+#include "db/datasetimpl.h"
+#include "db/driver.h"
+#include "db/fieldvalue.h"
+
+namespace korvel::db {
+
+void Dataset::Impl::reset() {
+  sequential.reset();
+  sequentialPos = 0;
+  pages.clear();
+  knownCount = -1;
+  fields.clear();
+  fieldObjects.clear();
+  source = RowSource();
+  cur = -1;
+  eof = bof = true;
+  buffer.clear();
+  changed.clear();
+  pendingRow = savedCur = -1;
+  keyBuffer.clear();
+}
+
+QString Dataset::Impl::pageSql(int offset, int limit, bool reverse) const {
+  QString sql = source.wrapped
+      ? QStringLiteral("SELECT * FROM (%1) korvel_rows").arg(source.select)
+      : source.select;
+  if (!source.order.isEmpty()) {
+    QStringList terms = source.order;
+    if (reverse)
+      for (auto& t : terms) t += QStringLiteral(" DESC");
+    sql += QStringLiteral(" ORDER BY ") + terms.join(QStringLiteral(", "));
+  }
+  if (driver->paging() == PagingStyle::OffsetFetch)
+    return sql + QStringLiteral(" OFFSET %1 ROWS FETCH NEXT %2 ROWS ONLY").arg(offset).arg(limit);
+  return sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(limit).arg(offset);
+}
+
+Row Dataset::Impl::readRow(QSqlQuery& q) const {
+  const int columns = q.record().count();
+  Row row(columns);
+  for (int i = 0; i < columns; ++i) row[i] = q.value(i);
+  return row;
+}
+
+void Dataset::Impl::buildFields(const QSqlQuery& query) {
+  const QSqlRecord record = query.record();
+  const std::vector<ColumnMeta> metas = driver->describe(query);
+  const int count = record.count() - source.hiddenColumns;
+  fields.clear();
+  fieldObjects.clear();
+  for (int i = 0; i < count; ++i) {
+    FieldInfo info;
+    info.name = record.fieldName(i);
+    info.meta = metas[i];
+    info.displayWidth = defaultDisplayWidth(info.meta.kind, info.meta.size);
+    fields.push_back(info);
+    fieldObjects.emplace_back(self, i);
+  }
+}
+
+bool Dataset::Impl::bySequence() const {
+  return source.sequentialOnly || driver->paging() == PagingStyle::Sequential;
+}
+
+std::vector<Row> Dataset::Impl::readSequential(int start, int count) {
+  if (!sequential || sequentialPos > start) {
+    sequential = std::make_unique<QSqlQuery>(db());
+    sequential->setForwardOnly(true);
+    execOrThrow(*sequential, source.select, QStringLiteral("Cannot read the rows"));
+    sequentialPos = 0;
+  }
+  std::vector<Row> rows;
+  while (sequentialPos < start + count && sequential->next()) {
+    if (sequentialPos >= start) rows.push_back(readRow(*sequential));
+    ++sequentialPos;
+  }
+  if (sequentialPos < start + count) knownCount = sequentialPos;
+  return rows;
+}
+
+std::vector<Row> Dataset::Impl::readPage(int start, int count) {
+  if (bySequence()) return readSequential(start, count);
+  // Pages past the middle of an ordered table are read backwards from its
+  // end, so the last page costs as little as the first.
+  const bool reverse = knownCount >= 0 && source.orderIsKey && start > knownCount / 2;
+  QSqlQuery q(db());
+  q.setForwardOnly(true);
+  std::vector<Row> rows;
+  if (reverse) {
+    const int limit = std::min(count, knownCount - start);
+    if (limit <= 0) return rows;
+    execOrThrow(q, pageSql(knownCount - start - limit, limit, true), QStringLiteral("Cannot read the rows"));
+    while (q.next()) rows.push_back(readRow(q));
+    std::reverse(rows.begin(), rows.end());
+  } else {
+    execOrThrow(q, pageSql(start, count, false), QStringLiteral("Cannot read the rows"));
+    while (q.next()) rows.push_back(readRow(q));
+    if (static_cast<int>(rows.size()) < count) knownCount = start + static_cast<int>(rows.size());
+  }
+  return rows;
+}
+
+void Dataset::Impl::loadPage(int page) {
+  while (pages.size() >= kMaxPages) {
+    auto oldest = std::min_element(pages.begin(), pages.end(), [](const auto& a, const auto& b) {
+      return a.second.lastUse < b.second.lastUse;
+    });
+    pages.erase(oldest);
+  }
+  pages[page] = Page{readPage(page * kPageSize, kPageSize), ++useClock};
+}
+
+const Row* Dataset::Impl::dataRow(int row) {
+  if (row < 0 || (knownCount >= 0 && row >= knownCount)) return nullptr;
+  const int page = row / kPageSize;
+  auto it = pages.find(page);
+  if (it == pages.end()) {
+    loadPage(page);
+    it = pages.find(page);
+  }
+  it->second.lastUse = ++useClock;
+  const size_t offset = static_cast<size_t>(row % kPageSize);
+  return offset < it->second.rows.size() ? &it->second.rows[offset] : nullptr;
+}
+
+int Dataset::Impl::dataCount() {
+  if (knownCount >= 0) return knownCount;
+  if (bySequence() || source.countSql.isEmpty()) {
+    QSqlQuery q(db());
+    q.setForwardOnly(true);
+    execOrThrow(q, source.select, QStringLiteral("Cannot count the rows"));
+    int n = 0;
+    while (q.next()) ++n;
+    knownCount = n;
+  } else {
+    QSqlQuery q(db());
+    execOrThrow(q, source.countSql, QStringLiteral("Cannot count the rows"));
+    knownCount = q.next() ? q.value(0).toInt() : 0;
+  }
+  return knownCount;
+}
+
+int Dataset::Impl::displayCount() { return dataCount() + (pendingRow >= 0 ? 1 : 0); }
+
+void Dataset::Impl::invalidateRows() {
+  pages.clear();
+  sequential.reset();
+  sequentialPos = 0;
+  knownCount = -1;
+}
+
+void Dataset::Impl::start(RowSource rows) {
+  source = std::move(rows);
+  QSqlQuery q(db());
+  q.setForwardOnly(true);
+  execOrThrow(q, bySequence() ? source.select : pageSql(0, kPageSize, false),
+              QStringLiteral("Cannot open the dataset"));
+  if (!q.isSelect()) throw EngineError(QStringLiteral("The statement returns no rows"));
+  buildFields(q);
+  std::vector<Row> first;
+  while (static_cast<int>(first.size()) < kPageSize && q.next()) first.push_back(readRow(q));
+  if (static_cast<int>(first.size()) < kPageSize) knownCount = static_cast<int>(first.size());
+  if (bySequence()) {
+    sequential = std::make_unique<QSqlQuery>(std::move(q));
+    sequentialPos = static_cast<int>(first.size());
+  }
+  pages[0] = Page{std::move(first), ++useClock};
+}
+
+QVariant Dataset::Impl::fieldValue(int row, int field) {
+  if (field < 0 || field >= static_cast<int>(fields.size())) return {};
+  if (isPending(row) || (self->state_ == DatasetState::Edit && row == cur))
+    return buffer.value(field);
+  const Row* r = dataRow(dataIndex(row));
+  return r ? valueFromDriver(fields[field].meta.kind, r->value(field)) : QVariant();
+}
+
+QVector<QVariant> Dataset::Impl::locatorOf(const Row& row) const {
+  QVector<QVariant> values;
+  for (int column : source.keyIndexes) values << row.value(column);
+  return values;
+}
+
+// Rows that sort before `orderValues` on the first `columns` order terms:
+// (a < ?) OR (a = ? AND b < ?) ...
+int Dataset::Impl::positionOf(const QVector<QVariant>& orderValues, int columns) {
+  QStringList alternatives;
+  QVector<QVariant> binds;
+  for (int i = 0; i < columns; ++i) {
+    QStringList terms;
+    for (int j = 0; j < i; ++j) {
+      terms << source.order[j] + QStringLiteral(" = ?");
+      binds << orderValues[j];
+    }
+    terms << source.order[i] + QStringLiteral(" < ?");
+    binds << orderValues[i];
+    alternatives << u'(' + terms.join(QStringLiteral(" AND ")) + u')';
+  }
+  QSqlQuery q(db());
+  prepareOrThrow(q,
+                 QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2")
+                     .arg(source.table, alternatives.join(QStringLiteral(" OR "))),
+                 QStringLiteral("Cannot locate the record"));
+  for (const auto& v : binds) q.addBindValue(v);
+  execOrThrow(q, QStringLiteral("Cannot locate the record"));
+  return q.next() ? q.value(0).toInt() : 0;
+}
+
+}  // namespace korvel::db

@@ -1,0 +1,30 @@
+#pragma once
+// SQLite databases: alias parameter PATH names the database file, which must
+// exist (a missing file is an error, never a new empty database). Tables are
+// located by primary key, else by rowid.
+
+#include "db/driver.h"
+
+namespace korvel::db {
+
+class SqliteDriver final : public Driver {
+ public:
+  QSqlDatabase open(const Alias& alias, const QString& connectionName) override;
+  QString tableType() const override { return QStringLiteral("SQLITE"); }
+  QStringList tableNames(const QSqlDatabase& db, bool withExtensions,
+                         bool withSystemTables) override;
+  std::vector<ColumnMeta> describe(const QSqlQuery& query) const override;
+  QString rowLocator() const override { return QStringLiteral("rowid"); }
+  QString physicalOrder() const override { return QStringLiteral("rowid"); }
+  bool hasReturning() const override { return true; }
+  QVariant toDriver(FieldKind kind, const QVariant& value) const override;
+  QString columnType(const FieldDef& def) const override;
+  std::vector<IndexDef> indexes(const QSqlDatabase& db, const QString& table) override;
+  void addPrimaryKey(QSqlDatabase& db, const QString& table, const QStringList& fields) override;
+
+  // Opens (creating when missing) a SQLite file with the engine's SQL
+  // functions registered; used for the DEMO database.
+  static QSqlDatabase openFile(const QString& path, const QString& connectionName);
+};
+
+}  // namespace korvel::db

@@ -1,0 +1,180 @@
+#include "db/table.h"
+
+#include <QSqlError>
+#include <QSqlIndex>
+
+#include "db/datasetimpl.h"
+#include "db/driver.h"
+#include "db/engine.h"
+
+namespace korvel::db {
+namespace {
+
+QStringList primaryKeyFields(const QSqlDatabase& db, const QString& table) {
+  const QSqlIndex index = db.primaryIndex(table);
+  QStringList fields;
+  for (int i = 0; i < index.count(); ++i) fields << index.fieldName(i);
+  return fields;
+}
+
+int fieldIndex(const std::vector<FieldInfo>& fields, const QString& name) {
+  for (size_t i = 0; i < fields.size(); ++i)
+    if (fields[i].name.compare(name, Qt::CaseInsensitive) == 0) return static_cast<int>(i);
+  return -1;
+}
+
+}  // namespace
+
+Table::Table(QObject* parent) : Dataset(parent) {}
+Table::~Table() { close(); }
+
+void Table::setTableName(const QString& name) {
+  if (active()) close();
+  tableName_ = name;
+}
+
+void Table::addFieldDef(const QString& name, FieldKind kind, int size, bool required) {
+  fieldDefs_.push_back({name, kind, size, required});
+}
+
+// Rows are ordered by the primary key (else the driver's row locator, else
+// its physical order) so that pages stay stable and key positions can be
+// counted.
+void Table::openCursor() {
+  if (tableName_.isEmpty()) throw EngineError(QStringLiteral("No table name is given"));
+  Impl& impl = *this->impl();
+  const QSqlDatabase db = impl.db();
+  Driver& driver = *impl.driver;
+  const QString name = driver.resolveTableName(db, tableName_);
+  const QString quoted = Driver::quoteTable(db, name);
+  const QStringList key = primaryKeyFields(db, name);
+
+  RowSource rows;
+  rows.countSql = QStringLiteral("SELECT COUNT(*) FROM %1").arg(quoted);
+  for (const auto& k : key) rows.order << Driver::quoteField(db, k);
+  const bool byLocator = key.isEmpty() && !driver.rowLocator().isEmpty();
+  if (byLocator) {
+    rows.select = QStringLiteral("SELECT *, %1 FROM %2").arg(driver.rowLocator(), quoted);
+    rows.order << driver.rowLocator();
+    rows.keyColumns << driver.rowLocator();
+    rows.hiddenColumns = 1;
+  } else {
+    rows.select = QStringLiteral("SELECT * FROM %1").arg(quoted);
+    rows.keyColumns = rows.order;
+    if (key.isEmpty() && !driver.physicalOrder().isEmpty()) rows.order << driver.physicalOrder();
+  }
+  rows.orderIsKey = !key.isEmpty() || byLocator;
+  if (rows.orderIsKey) rows.table = quoted;
+
+  try {
+    impl.start(rows);
+  } catch (const EngineError& e) {
+    if (!byLocator) {
+      QStringList entries = e.entries();
+      entries.prepend(QStringLiteral("Cannot open table %1").arg(tableName_));
+      throw EngineError(entries);
+    }
+    // A view has no rowid: open it read only.
+    RowSource readOnly;
+    readOnly.select = QStringLiteral("SELECT * FROM %1").arg(quoted);
+    readOnly.countSql = rows.countSql;
+    impl.reset();
+    impl.connectionName = Engine::instance().connection(databaseName_).connectionName();
+    impl.driver = &driver;
+    impl.start(readOnly);
+    return;
+  }
+  auto& fields = impl.fields;
+  auto& source = impl.source;
+  source.keyIndexes.clear();
+  if (byLocator) source.keyIndexes.push_back(static_cast<int>(fields.size()));
+  for (const auto& k : key) {
+    const int index = fieldIndex(fields, k);
+    if (index < 0) throw EngineError(QStringLiteral("Key field %1 of table %2 not found").arg(k, tableName_));
+    source.keyIndexes.push_back(index);
+    source.searchFields.push_back(index);
+    fields[static_cast<size_t>(index)].indexField = true;
+  }
+  if (source.orderIsKey)
+    for (auto& f : fields) f.writeColumn = Driver::quoteField(db, f.name);
+}
+
+bool Table::exists() {
+  const QSqlDatabase db = Engine::instance().connection(databaseName_);
+  for (const auto& t : db.tables(QSql::AllTables))
+    if (t.compare(tableName_, Qt::CaseInsensitive) == 0) return true;
+  return false;
+}
+
+void Table::createTable() {
+  if (active()) throw EngineError(QStringLiteral("Cannot create the table of an open dataset"));
+  if (tableName_.isEmpty()) throw EngineError(QStringLiteral("No table name is given"));
+  if (fieldDefs_.empty()) throw EngineError(QStringLiteral("No field definitions for table %1").arg(tableName_));
+  QSqlDatabase db = Engine::instance().connection(databaseName_);
+  Driver& driver = Engine::instance().driver(databaseName_);
+  const bool replacing = exists();
+  const QString name = replacing ? driver.resolveTableName(db, tableName_) : tableName_;
+  const QString quoted = Driver::quoteTable(db, name);
+  QStringList columns;
+  for (const auto& def : fieldDefs_)
+    columns << Driver::quoteField(db, def.name) + u' ' + driver.columnType(def) +
+                   (def.required ? QStringLiteral(" NOT NULL") : QString());
+  if (!pendingPrimary_.isEmpty()) {
+    QStringList keys;
+    for (const auto& f : pendingPrimary_.split(u';', Qt::SkipEmptyParts)) keys << Driver::quoteField(db, f);
+    columns << QStringLiteral("PRIMARY KEY (%1)").arg(keys.join(QStringLiteral(", ")));
+  }
+  const QString context = QStringLiteral("Cannot create table %1").arg(tableName_);
+  QSqlQuery q(db);
+  const bool transaction = db.transaction();
+  try {
+    if (replacing) execOrThrow(q, QStringLiteral("DROP TABLE %1").arg(quoted), context);
+    execOrThrow(q, QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted, columns.join(QStringLiteral(", "))), context);
+    if (transaction && !db.commit()) throw EngineError(errorEntries(db.lastError(), context));
+  } catch (...) {
+    if (transaction) db.rollback();
+    throw;
+  }
+  pendingPrimary_.clear();
+}
+
+void Table::addIndex(const QString& name, const QString& fields, int options) {
+  if (state() == DatasetState::Edit || state() == DatasetState::Insert)
+    throw EngineError(QStringLiteral("Cannot add an index while a record is edited"));
+  QStringList names;
+  for (const auto& f : fields.split(u';', Qt::SkipEmptyParts)) names << f.trimmed();
+  if (names.isEmpty()) throw EngineError(QStringLiteral("No fields for index %1").arg(name));
+  const bool primary = (options & ixPrimary) != 0;
+  if (!exists()) {
+    // The primary index of a table still to be created goes into its CREATE TABLE.
+    if (!primary) throw EngineError(QStringLiteral("Table %1 does not exist").arg(tableName_));
+    pendingPrimary_ = names.join(u';');
+    return;
+  }
+  QSqlDatabase db = Engine::instance().connection(databaseName_);
+  Driver& driver = Engine::instance().driver(databaseName_);
+  const QString table = driver.resolveTableName(db, tableName_);
+  if (primary) {
+    driver.addPrimaryKey(db, table, names);
+    return;
+  }
+  QStringList columns;
+  for (const auto& f : names)
+    columns << Driver::quoteField(db, f) + ((options & ixDescending) ? QStringLiteral(" DESC") : QString());
+  const QString indexName = name.isEmpty() ? table + u'_' + names.join(u'_') : name;
+  QSqlQuery q(db);
+  execOrThrow(q,
+              QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+                  .arg((options & ixUnique) ? QStringLiteral("UNIQUE ") : QString(),
+                       Driver::quoteField(db, indexName), Driver::quoteTable(db, table),
+                       columns.join(QStringLiteral(", "))),
+              QStringLiteral("Cannot add index %1 to %2").arg(indexName, tableName_));
+}
+
+void Table::updateIndexDefs() {
+  QSqlDatabase db = Engine::instance().connection(databaseName_);
+  Driver& driver = Engine::instance().driver(databaseName_);
+  indexDefs_ = driver.indexes(db, driver.resolveTableName(db, tableName_));
+}
+
+}  // namespace korvel::db

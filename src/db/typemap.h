@@ -1,0 +1,46 @@
+#pragma once
+// How each driver's column types become field kinds (and so field class
+// names). The map, per driver:
+//
+//   kind (class name)             SQLite declared type        PostgreSQL type                ODBC SQL type
+//   String   (TStringField)       CHAR(n), VARCHAR(n) ...     char(n), varchar(n), name      SQL_(W)CHAR, SQL_(W)VARCHAR
+//   Memo     (TMemoField)         TEXT, CLOB, VARCHAR w/o n   text, varchar w/o length, json SQL_(W)LONGVARCHAR
+//   Smallint (TSmallintField)     SMALLINT, TINYINT           int2                           SQL_SMALLINT, SQL_TINYINT
+//   Integer  (TIntegerField)      INT, INTEGER, BIGINT ...    int4, int8, oid                SQL_INTEGER, SQL_BIGINT
+//   Float    (TFloatField)        REAL, FLOAT, DOUBLE         float4, float8                 SQL_REAL, SQL_FLOAT, SQL_DOUBLE
+//   Currency (TCurrencyField)     MONEY, CURRENCY             money, numeric(19,4)           SQL_DECIMAL/NUMERIC (19,4)
+//   Boolean  (TBooleanField)      BOOL, BOOLEAN               bool                           SQL_BIT
+//   Date     (TDateField)         DATE                        date                           SQL_TYPE_DATE
+//   Time     (TTimeField)         TIME                        time, timetz                   SQL_TYPE_TIME
+//   DateTime (TDateTimeField)     DATETIME, TIMESTAMP         timestamp, timestamptz         SQL_TYPE_TIMESTAMP
+//   Blob     (TBlobField)         BLOB                        bytea                          SQL_(LONG)(VAR)BINARY
+//
+// DECIMAL/NUMERIC(p,s) on every driver: s > 0 -> Float, except (19,4) ->
+// Currency (the form createTable writes for currency); s = 0 -> Smallint when
+// p <= 4, Integer when p <= 9, Float otherwise; no precision -> Float.
+// A column whose type is not known (an expression) takes the kind of the
+// value the driver reports, else String.
+
+#include <QString>
+#include <QMetaType>
+
+#include "db/fieldkind.h"
+
+namespace korvel::db {
+
+struct ColumnMeta {
+  FieldKind kind = FieldKind::String;
+  int size = 0;       // characters for strings
+  int precision = 0;  // digits for numbers
+  int scale = 0;      // decimals
+  bool required = false;
+};
+
+ColumnMeta sqliteColumnMeta(const QString& declaredType, QMetaType valueType);
+ColumnMeta postgresColumnMeta(int typeOid, int length, int precision);
+ColumnMeta odbcColumnMeta(int sqlType, int length, int precision);
+ColumnMeta numericColumnMeta(int precision, int scale);
+// The kind a value type suggests when the column type says nothing.
+FieldKind kindOfValueType(QMetaType type);
+
+}  // namespace korvel::db
