@@ -104,10 +104,13 @@ double shiftEarlyCentury(double value) {
   return korvel::combineDateTime(korvel::encodeDate(p.year + 2000, p.month, p.day), time);
 }
 
-// The date and time parts of a date-time text; either may be empty.
+// The date and time parts of a date-time text; either may be empty. Leading
+// blanks are skipped first, and the time part is what follows the first item,
+// so " 1996/01/05 10:30" splits like "1996/01/05 10:30".
 void splitDateTime(const std::string& text, std::string& datePart, std::string& timePart) {
+  const std::string trimmed = Qz_TrimLeft(text);
   int pos = 1;
-  const std::string first = Qz_GetItem(text, pos, ' ');
+  const std::string first = Qz_GetItem(trimmed, pos, ' ');
   datePart.clear();
   timePart.clear();
   if (first.find(':') != std::string::npos) {
@@ -115,7 +118,8 @@ void splitDateTime(const std::string& text, std::string& datePart, std::string& 
     return;
   }
   datePart = first;
-  const std::string rest = first.size() < text.size() ? text.substr(first.size()) : "";
+  const size_t after = static_cast<size_t>(pos - 1);
+  const std::string rest = after < trimmed.size() ? trimmed.substr(after) : "";
   if (rest.find(':') != std::string::npos) timePart = rest;
 }
 

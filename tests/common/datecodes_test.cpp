@@ -131,6 +131,8 @@ TEST(ParseDateTime, DateTimeAndTimeParts) {
   EXPECT_DOUBLE_EQ(Qz_ParseDateTime("10:30"), encodeTime(10, 30, 0, 0));
   EXPECT_DOUBLE_EQ(Qz_ParseDateTime("1996/01/05 xyz"), ymd(1996, 1, 5));
   EXPECT_DOUBLE_EQ(Qz_ParseDateTime(""), 0.0);
+  // Leading blanks do not shift the time part into the date.
+  EXPECT_DOUBLE_EQ(Qz_ParseDateTime("  1996/01/05 10:30"), ymd(1996, 1, 5) + encodeTime(10, 30, 0, 0));
   EXPECT_THROW(Qz_ParseDateTime("1996/01/05 10:99"), ConvertError);
 }
 
