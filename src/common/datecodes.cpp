@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "common/codepage.h"
+#include "common/cp932text.h"
 #include "common/dateparse.h"
 #include "common/datetime.h"
 #include "common/formats.h"
@@ -16,9 +17,8 @@ namespace {
 int g_pageCounter = 0;
 
 const std::string& kanji(int which) {  // 年 月 日
-  static const std::string parts[] = {korvel::toCp932(QStringLiteral("年")),
-                                      korvel::toCp932(QStringLiteral("月")),
-                                      korvel::toCp932(QStringLiteral("日"))};
+  static const std::string parts[] = {korvel::cp932Text("年"), korvel::cp932Text("月"),
+                                      korvel::cp932Text("日")};
   return parts[which];
 }
 

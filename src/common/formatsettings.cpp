@@ -1,21 +1,7 @@
-#include <QString>
-
-#include "common/codepage.h"
+#include "common/cp932text.h"
 #include "common/formats.h"
 
 namespace korvel {
-namespace {
-
-std::string sjis(const char* utf8) { return toCp932(QString::fromUtf8(utf8)); }
-
-template <size_t N>
-std::array<std::string, N> sjisNames(const char* const (&utf8)[N]) {
-  std::array<std::string, N> out;
-  for (size_t i = 0; i < N; ++i) out[i] = sjis(utf8[i]);
-  return out;
-}
-
-}  // namespace
 
 FormatSettings japaneseFormatSettings() {
   static const char* const months[] = {"1月", "2月", "3月", "4月", "5月", "6月",
@@ -32,16 +18,16 @@ FormatSettings japaneseFormatSettings() {
   s.currencyDecimals = 0;
   s.dateSeparator = '/';
   s.shortDateFormat = "yyyy/mm/dd";
-  s.longDateFormat = sjis("yyyy\"年\"m\"月\"d\"日\"");
+  s.longDateFormat = cp932Text("yyyy\"年\"m\"月\"d\"日\"");
   s.timeSeparator = ':';
-  s.timeAMString = sjis("午前");
-  s.timePMString = sjis("午後");
+  s.timeAMString = cp932Text("午前");
+  s.timePMString = cp932Text("午後");
   s.shortTimeFormat = "h:mm";
   s.longTimeFormat = "h:mm:ss";
-  s.shortMonthNames = sjisNames(months);
-  s.longMonthNames = sjisNames(months);
-  s.shortDayNames = sjisNames(shortDays);
-  s.longDayNames = sjisNames(longDays);
+  s.shortMonthNames = cp932Texts(months);
+  s.longMonthNames = cp932Texts(months);
+  s.shortDayNames = cp932Texts(shortDays);
+  s.longDayNames = cp932Texts(longDays);
   return s;
 }
 

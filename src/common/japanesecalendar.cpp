@@ -1,10 +1,9 @@
 #include "common/japanesecalendar.h"
 
-#include <QString>
 #include <array>
 #include <iterator>
 
-#include "common/codepage.h"
+#include "common/cp932text.h"
 
 namespace korvel {
 namespace {
@@ -22,14 +21,6 @@ const Era kEras[] = {
     {1868, 9, 8, "明治", "明"},
 };
 
-std::string sjis(const char* utf8) { return toCp932(QString::fromUtf8(utf8)); }
-
-std::array<std::string, 7> names(const char* const (&utf8)[7]) {
-  std::array<std::string, 7> out;
-  for (size_t i = 0; i < 7; ++i) out[i] = sjis(utf8[i]);
-  return out;
-}
-
 const std::string& pick(const std::array<std::string, 7>& list, int dayOfWeek) {
   static const std::string empty;
   return dayOfWeek >= 1 && dayOfWeek <= 7 ? list[static_cast<size_t>(dayOfWeek - 1)] : empty;
@@ -42,7 +33,7 @@ EraYear japaneseEra(int year, int month, int day) {
   static const auto converted = [] {
     std::array<EraYear, std::size(kEras)> out;
     for (size_t i = 0; i < out.size(); ++i)
-      out[i] = {sjis(kEras[i].name), sjis(kEras[i].shortName), 0};
+      out[i] = {cp932Text(kEras[i].name), cp932Text(kEras[i].shortName), 0};
     return out;
   }();
   const long key = year * 10000L + month * 100L + day;
@@ -59,14 +50,14 @@ EraYear japaneseEra(int year, int month, int day) {
 
 const std::string& japaneseShortDayName(int dayOfWeek) {
   static const char* const utf8[7] = {"日", "月", "火", "水", "木", "金", "土"};
-  static const auto list = names(utf8);
+  static const auto list = cp932Texts(utf8);
   return pick(list, dayOfWeek);
 }
 
 const std::string& japaneseLongDayName(int dayOfWeek) {
   static const char* const utf8[7] = {"日曜日", "月曜日", "火曜日", "水曜日",
                                       "木曜日", "金曜日", "土曜日"};
-  static const auto list = names(utf8);
+  static const auto list = cp932Texts(utf8);
   return pick(list, dayOfWeek);
 }
 

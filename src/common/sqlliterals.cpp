@@ -52,7 +52,10 @@ std::string literal(Form form, const std::string& type, const std::string& value
   if (type == "CH") {
     // The Paradox form keeps line breaks inside the string but still doubles
     // quotes: an undoubled quote would end the literal early.
-    return form == Form::Paradox ? "'" + Qz_ReplaceAll(v, "'", "''") + "'" : quotedText(v);
+    if (form != Form::Paradox) return quotedText(v);
+    std::string out = "'";
+    out += Qz_ReplaceAll(v, "'", "''");
+    return out += "'";
   }
   if (type == "NU") return v.empty() ? "NULL" : Qz_NumText(v);
   if (type == "DA") return dateLiteral(form, v, "Cns_YYYYMMDDO", "YYYY/MM/DD", "DATE");
