@@ -157,6 +157,19 @@ int Dataset::recordCount() {
 
 int Dataset::displayRowCount() { return active() ? impl_->displayCount() : 0; }
 
+int Dataset::availableRows(int wanted) {
+  if (!active() || wanted <= 0) return 0;
+  const int pending = impl_->pendingRow >= 0 ? 1 : 0;
+  if (impl_->knownCount < 0 && wanted - pending > 0) impl_->dataRow(wanted - pending - 1);
+  if (impl_->knownCount < 0) return wanted;
+  return std::min(wanted, impl_->knownCount + pending);
+}
+
+int Dataset::knownRowCount() const {
+  if (!active() || impl_->knownCount < 0) return -1;
+  return impl_->knownCount + (impl_->pendingRow >= 0 ? 1 : 0);
+}
+
 bool Dataset::canModify() const { return active() && !impl_->source.table.isEmpty(); }
 
 static void checkCanModify(const Dataset& ds) {

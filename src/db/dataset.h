@@ -56,6 +56,11 @@ class Dataset : public QObject {
   int recordCount();  // rows in the result; may run a COUNT on first call
   // Rows a view shows: the result's rows plus a record being inserted.
   int displayRowCount();
+  // min(wanted, displayRowCount()) without counting the whole result: reads
+  // at most the page that holds row wanted - 1.
+  int availableRows(int wanted);
+  // displayRowCount() when it is known without a count, else -1.
+  int knownRowCount() const;
 
   // Editing.
   void edit();

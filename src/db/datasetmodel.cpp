@@ -1,5 +1,7 @@
 #include "db/datasetmodel.h"
 
+#include <algorithm>
+
 #include "db/dataset.h"
 #include "ui/prompt.h"
 
@@ -40,22 +42,31 @@ void DatasetModel::setSelectionModel(QItemSelectionModel* selection) {
   syncViewRow();
 }
 
+// Rows are shown as far as they have been wanted: a first screenful, more
+// when the view scrolls to the end (fetchMore), and up to the cursor when the
+// dataset moves beyond them. The whole result is never counted just to show it.
 void DatasetModel::resetFromDataset() {
   beginResetModel();
-  rowCount_ = dataset_ && dataset_->active() ? dataset_->displayRowCount() : 0;
+  const int wanted = std::max({rowCount_, kFirstRows, dataset_ ? dataset_->recNo() + 1 : 0});
+  rowCount_ = dataset_ && dataset_->active() ? dataset_->availableRows(wanted) : 0;
   shownRow_ = dataset_ ? dataset_->recNo() : -1;
   endResetModel();
   syncViewRow();
 }
 
+void DatasetModel::growTo(int rows) {
+  if (!dataset_ || !dataset_->active() || rows <= rowCount_) return;
+  const int available = dataset_->availableRows(rows);
+  if (available <= rowCount_) return;
+  beginInsertRows({}, rowCount_, available - 1);
+  rowCount_ = available;
+  endInsertRows();
+}
+
 // The cursor moved or the current record's values changed.
 void DatasetModel::datasetChanged() {
   if (!dataset_ || !dataset_->active()) return;
-  const int count = dataset_->displayRowCount();
-  if (count != rowCount_) {
-    resetFromDataset();
-    return;
-  }
+  growTo(dataset_->recNo() + 1);
   const int last = columnCount() - 1;
   if (shownRow_ >= 0 && shownRow_ < rowCount_ && last >= 0)
     emit dataChanged(index(shownRow_, 0), index(shownRow_, last));
@@ -139,9 +150,14 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int 
   return dataset_->isPendingRow(section) ? QStringLiteral("*") : QString::number(section + 1);
 }
 
-// The row count comes from a count on the database, and rows are read page
-// by page when the view asks for them, so there is nothing to fetch ahead.
-bool DatasetModel::canFetchMore(const QModelIndex&) const { return false; }
-void DatasetModel::fetchMore(const QModelIndex&) {}
+bool DatasetModel::canFetchMore(const QModelIndex& parent) const {
+  if (parent.isValid() || !dataset_ || !dataset_->active()) return false;
+  const int known = dataset_->knownRowCount();
+  return known < 0 || known > rowCount_;
+}
+
+void DatasetModel::fetchMore(const QModelIndex& parent) {
+  if (!parent.isValid()) growTo(rowCount_ + kFetchRows);
+}
 
 }  // namespace korvel::db

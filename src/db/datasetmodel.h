@@ -35,7 +35,10 @@ class DatasetModel : public QAbstractTableModel {
   void fetchMore(const QModelIndex& parent) override;
 
  private:
+  static constexpr int kFirstRows = 200;    // rows shown before any scrolling
+  static constexpr int kFetchRows = 1000;   // rows added per fetchMore()
   void resetFromDataset();
+  void growTo(int rows);
   void datasetChanged();
   void viewRowChanged(const QModelIndex& current);
   void syncViewRow();

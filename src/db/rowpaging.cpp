@@ -103,7 +103,14 @@ std::vector<Row> Dataset::Impl::readPage(int start, int count) {
   } else {
     execOrThrow(q, pageSql(start, count, false), QStringLiteral("Cannot read the rows"));
     while (q.next()) rows.push_back(readRow(q));
-    if (static_cast<int>(rows.size()) < count) knownCount = start + static_cast<int>(rows.size());
+    q.finish();
+    // A short page ends the result; an empty one only says it ends earlier.
+    if (!rows.empty() && static_cast<int>(rows.size()) < count)
+      knownCount = start + static_cast<int>(rows.size());
+    else if (rows.empty() && start > 0)
+      dataCount();
+    else if (rows.empty())
+      knownCount = 0;
   }
   return rows;
 }

@@ -24,8 +24,9 @@ class ModelTest : public EngineFixture {
     table.setTableName(QStringLiteral("EMPLOYEE"));
     table.open();
     model.setDataset(&table);
-    view.setModel(&model);
-    model.setSelectionModel(view.selectionModel());
+    view = std::make_unique<QTableView>();
+    view->setModel(&model);
+    model.setSelectionModel(view->selectionModel());
   }
   QModelIndex at(int row, const QString& field) {
     return model.index(row, table.fieldByName(field).index());
@@ -34,7 +35,7 @@ class ModelTest : public EngineFixture {
   ScriptedPrompt prompt;
   Table table;
   DatasetModel model;
-  QTableView view;
+  std::unique_ptr<QTableView> view;  // made once the application object exists
 };
 
 TEST_F(ModelTest, ShowsRowsWithLabelsAndTexts) {
@@ -45,13 +46,13 @@ TEST_F(ModelTest, ShowsRowsWithLabelsAndTexts) {
   EXPECT_EQ(model.data(at(2, "EMP_NAME"), Qt::DisplayRole).toString(), QStringLiteral("鈴木 一郎"));
   EXPECT_EQ(model.data(at(2, "BIRTH_DATE"), Qt::DisplayRole).toString(), QStringLiteral("1990/01/31"));
   EXPECT_TRUE(model.flags(at(0, "EMP_NAME")) & Qt::ItemIsEditable);
-  EXPECT_EQ(view.currentIndex().row(), 0);
+  EXPECT_EQ(view->currentIndex().row(), 0);
 }
 
 TEST_F(ModelTest, CurrentRowFollowsTheDatasetAndTheView) {
   table.moveTo(3);
-  EXPECT_EQ(view.currentIndex().row(), 3);
-  view.setCurrentIndex(at(1, "EMP_NAME"));
+  EXPECT_EQ(view->currentIndex().row(), 3);
+  view->setCurrentIndex(at(1, "EMP_NAME"));
   EXPECT_EQ(table.recNo(), 1);
   EXPECT_EQ(table.fieldByName(QStringLiteral("EMP_NO")).asString(), QStringLiteral("1002"));
 }
@@ -61,7 +62,7 @@ TEST_F(ModelTest, EditsPostWhenTheRowChanges) {
   EXPECT_EQ(table.recNo(), 2);
   EXPECT_EQ(table.state(), DatasetState::Edit);
   EXPECT_EQ(model.data(at(2, "EMP_KANA"), Qt::DisplayRole).toString(), QStringLiteral("スズキ"));
-  view.setCurrentIndex(at(4, "EMP_KANA"));
+  view->setCurrentIndex(at(4, "EMP_KANA"));
   EXPECT_EQ(table.state(), DatasetState::Browse);
   EXPECT_EQ(table.recNo(), 4);
   table.moveTo(2);
@@ -71,10 +72,10 @@ TEST_F(ModelTest, EditsPostWhenTheRowChanges) {
 TEST_F(ModelTest, AFailedPostKeepsTheRowAndReportsTheError) {
   ASSERT_TRUE(model.setData(at(1, "EMP_NAME"), QString(), Qt::EditRole));
   table.fieldByName(QStringLiteral("EMP_NAME")).clear();  // NOT NULL
-  view.setCurrentIndex(at(3, "EMP_NAME"));
+  view->setCurrentIndex(at(3, "EMP_NAME"));
   EXPECT_EQ(table.state(), DatasetState::Edit);
   EXPECT_EQ(table.recNo(), 1);
-  EXPECT_EQ(view.currentIndex().row(), 1);
+  EXPECT_EQ(view->currentIndex().row(), 1);
   EXPECT_EQ(prompt.messageCount(), 1);
   EXPECT_TRUE(prompt.lastMessage().contains(QStringLiteral("NOT NULL")));
   // A bad text is refused without leaving the row.
@@ -86,13 +87,13 @@ TEST_F(ModelTest, AppendShowsThePendingRow) {
   table.append();
   EXPECT_EQ(model.rowCount(), 6);
   EXPECT_EQ(model.headerData(5, Qt::Vertical, Qt::DisplayRole).toString(), QStringLiteral("*"));
-  EXPECT_EQ(view.currentIndex().row(), 5);
+  EXPECT_EQ(view->currentIndex().row(), 5);
   ASSERT_TRUE(model.setData(at(5, "EMP_NO"), QStringLiteral("1000"), Qt::EditRole));
   ASSERT_TRUE(model.setData(at(5, "EMP_NAME"), QStringLiteral("新人"), Qt::EditRole));
   table.post();
   EXPECT_EQ(model.rowCount(), 6);
   EXPECT_EQ(table.recNo(), 0);  // sorted by its key
-  EXPECT_EQ(view.currentIndex().row(), 0);
+  EXPECT_EQ(view->currentIndex().row(), 0);
   EXPECT_EQ(model.data(at(0, "EMP_NAME"), Qt::DisplayRole).toString(), QStringLiteral("新人"));
   table.close();
   EXPECT_EQ(model.rowCount(), 0);
