@@ -1,6 +1,8 @@
 // TComboGrid: sizes, cells, current cell, scrolling and the kind list.
 #include "controls/combogrid.h"
 
+#include <QEvent>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 
 #include "controls/comboinplaceedit.h"
@@ -37,6 +39,7 @@ void TComboGrid::ResizeCells(int newCols, int newRows) {
   rowHeights_.resize(newRows, defaultRowHeight_);
   colCount_ = newCols;
   rowCount_ = newRows;
+  ++rowLayoutGeneration_;
   fixedCols_ = qMin(fixedCols_, colCount_ - 1);
   fixedRows_ = qMin(fixedRows_, rowCount_ - 1);
   // Keep the current cell and the scroll position inside the grid.
@@ -91,6 +94,7 @@ void TComboGrid::SetDefaultRowHeight(int height) {
   if (height < 0) return;
   defaultRowHeight_ = height;
   rowHeights_.fill(height);
+  ++rowLayoutGeneration_;
   UpdateScrollBars();
   InvalidateGrid();
 }
@@ -114,6 +118,7 @@ int TComboGrid::RowHeights(int row) const {
 void TComboGrid::SetRowHeights(int row, int height) {
   if (row < 0 || row >= rowCount_ || height < 0) return;
   rowHeights_[row] = height;
+  ++rowLayoutGeneration_;
   UpdateScrollBars();
   PlaceEditor();
   InvalidateGrid();
@@ -122,6 +127,7 @@ void TComboGrid::SetRowHeights(int row, int height) {
 void TComboGrid::SetGridLineWidth(int width) {
   if (width < 0) return;
   gridLineWidth_ = width;
+  ++rowLayoutGeneration_;
   UpdateScrollBars();
   InvalidateGrid();
 }
@@ -216,7 +222,7 @@ void TComboGrid::SetTopLeft(int leftCol, int topRow) {
   leftCol_ = leftCol;
   topRow_ = topRow;
   {
-    const QSignalBlocker bv(verticalScrollBar()), bh(horizontalScrollBar());
+    const QScopedValueRollback syncing(syncingScrollBars_, true);
     verticalScrollBar()->setValue(topRow_);
     horizontalScrollBar()->setValue(leftCol_);
   }
@@ -239,6 +245,7 @@ void TComboGrid::TopLeftChanged() {
 }
 
 void TComboGrid::scrollContentsBy(int, int) {
+  if (syncingScrollBars_) return;  // the grid itself moved the bars
   SetTopLeft(horizontalScrollBar()->value(), verticalScrollBar()->value());
 }
 
@@ -253,13 +260,17 @@ void TComboGrid::UpdateScrollBars() {
   for (int r = 0; r < fixedRows_; ++r) fixedH += rowHeights_[r] + gridLineWidth_;
   const int maxLeft = LastTopIndex(colWidths_, fixedCols_, viewport()->width() - fixedW, gridLineWidth_);
   const int maxTop = LastTopIndex(rowHeights_, fixedRows_, viewport()->height() - fixedH, gridLineWidth_);
-  const QSignalBlocker bv(verticalScrollBar()), bh(horizontalScrollBar());
-  verticalScrollBar()->setRange(fixedRows_, maxTop);
-  verticalScrollBar()->setPageStep(qMax(1, VisibleRowCount()));
-  verticalScrollBar()->setValue(topRow_);
-  horizontalScrollBar()->setRange(fixedCols_, maxLeft);
-  horizontalScrollBar()->setPageStep(qMax(1, VisibleColCount()));
-  horizontalScrollBar()->setValue(leftCol_);
+  {
+    // Not by blocking the bars' signals: the area shows and hides them on
+    // their range changes.
+    const QScopedValueRollback syncing(syncingScrollBars_, true);
+    verticalScrollBar()->setRange(fixedRows_, maxTop);
+    verticalScrollBar()->setPageStep(qMax(1, VisibleRowCount()));
+    verticalScrollBar()->setValue(topRow_);
+    horizontalScrollBar()->setRange(fixedCols_, maxLeft);
+    horizontalScrollBar()->setPageStep(qMax(1, VisibleColCount()));
+    horizontalScrollBar()->setValue(leftCol_);
+  }
   if (topRow_ > maxTop || leftCol_ > maxLeft)
     SetTopLeft(qMin(leftCol_, maxLeft), qMin(topRow_, maxTop));
 }
@@ -343,6 +354,13 @@ void TComboGrid::MouseToCell(const QPoint& point, int& col, int& row) const {
 }
 
 int TComboGrid::LastShownRow() const {
+  const int height = viewport()->height();
+  if (lastRowCacheTop_ == topRow_ && lastRowCacheHeight_ == height &&
+      lastRowCacheGeneration_ == rowLayoutGeneration_)
+    return lastRowCache_;
+  lastRowCacheTop_ = topRow_;
+  lastRowCacheHeight_ = height;
+  lastRowCacheGeneration_ = rowLayoutGeneration_;
   int y = 0;
   for (int r = 0; r < fixedRows_; ++r) y += rowHeights_[r] + gridLineWidth_;
   int last = topRow_ - 1;
@@ -350,6 +368,7 @@ int TComboGrid::LastShownRow() const {
     y += rowHeights_[r] + gridLineWidth_;
     last = r;
   }
+  lastRowCache_ = last;
   return last;
 }
 
@@ -395,6 +414,15 @@ void TComboGrid::InvalidateCell(int col, int row) {
 
 void TComboGrid::InvalidateGrid() {
   if (!inPaint_) viewport()->update();
+}
+
+// The viewport also changes size when a scroll bar comes or goes.
+bool TComboGrid::viewportEvent(QEvent* event) {
+  if (event->type() == QEvent::Resize) {
+    UpdateScrollBars();
+    PlaceEditor();
+  }
+  return QAbstractScrollArea::viewportEvent(event);
 }
 
 void TComboGrid::resizeEvent(QResizeEvent* event) {

@@ -140,6 +140,7 @@ class TComboGrid : public QAbstractScrollArea {
 
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
@@ -205,4 +206,9 @@ class TComboGrid : public QAbstractScrollArea {
   int sizingOrigin_ = 0;
   bool settingEditorText_ = false;
   bool inPaint_ = false;
+  bool syncingScrollBars_ = false;
+  // LastShownRow() for (topRow_, viewport height, row layout generation).
+  mutable int lastRowCache_ = -1, lastRowCacheTop_ = -1, lastRowCacheHeight_ = -1;
+  mutable int lastRowCacheGeneration_ = -1;
+  int rowLayoutGeneration_ = 0;  // bumped when row heights or counts change
 };

@@ -82,12 +82,15 @@ void DrawCheckCell(QPainter& painter, const QWidget* widget, const QRect& rect, 
     // Box shrunk by 3 on each side, right/bottom exclusive: (L,T)-(R,B).
     const int L = box.left() + 3, T = box.top() + 3;
     const int R = box.right() + 1 - 3, B = box.bottom() + 1 - 3;
-    QPen pen(pal.color(QPalette::ButtonText), 2);
-    pen.setCapStyle(Qt::FlatCap);
-    painter.setPen(pen);
+    // Each stroke is two pixels wide: two one-pixel lines side by side,
+    // end points excluded.
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.drawLine(L, T, R - 1, B - 1);
-    painter.drawLine(R - 1, T, L, B - 1);
+    painter.setPen(QPen(pal.color(QPalette::ButtonText), 1));
+    const int n = qMin(R - 1 - L, B - 1 - T);  // pixels per stroke
+    for (int dx = 0; dx < 2; ++dx) {
+      painter.drawLine(L + dx, T, L + dx + n - 1, T + n - 1);
+      painter.drawLine(R - 1 - dx, T, R - dx - n, T + n - 1);
+    }
   }
   painter.restore();
 }
