@@ -109,11 +109,14 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || !dataset_ || !dataset_->active() || index.row() >= rowCount_) return {};
   switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole: {
-      QString text;
-      guarded([&] { text = dataset_->rowText(index.row(), index.column()); });
-      return text;
-    }
+    case Qt::EditRole:
+      // A read failure shows an empty cell: a message box per painted cell
+      // would be no help, and the next operation reports the error.
+      try {
+        return dataset_->rowText(index.row(), index.column());
+      } catch (const EngineError&) {
+        return {};
+      }
     case Qt::TextAlignmentRole: {
       const FieldKind kind = dataset_->field(index.column()).kind();
       const bool number = kind == FieldKind::Smallint || kind == FieldKind::Integer ||

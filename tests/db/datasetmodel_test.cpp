@@ -99,5 +99,24 @@ TEST_F(ModelTest, AppendShowsThePendingRow) {
   EXPECT_EQ(model.rowCount(), 0);
 }
 
+TEST_F(ModelTest, LeavingAnInsertedRowInTheViewPostsIt) {
+  table.last();
+  table.append();
+  ASSERT_TRUE(model.setData(at(5, "EMP_NO"), QStringLiteral("1003"), Qt::EditRole));  // a key violation
+  ASSERT_TRUE(model.setData(at(5, "EMP_NAME"), QStringLiteral("重複"), Qt::EditRole));
+  view->setCurrentIndex(at(2, "EMP_NAME"));
+  EXPECT_EQ(table.state(), DatasetState::Insert);
+  EXPECT_EQ(view->currentIndex().row(), 5);
+  EXPECT_EQ(prompt.messageCount(), 1);
+  ASSERT_TRUE(model.setData(at(5, "EMP_NO"), QStringLiteral("1006"), Qt::EditRole));
+  view->setCurrentIndex(at(2, "EMP_NAME"));
+  EXPECT_EQ(table.state(), DatasetState::Browse);
+  EXPECT_EQ(model.rowCount(), 6);
+  EXPECT_EQ(table.recNo(), 2);
+  EXPECT_EQ(view->currentIndex().row(), 2);
+  table.last();
+  EXPECT_EQ(table.fieldByName(QStringLiteral("EMP_NAME")).asString(), QStringLiteral("重複"));
+}
+
 }  // namespace
 }  // namespace korvel::db::test
