@@ -8,24 +8,30 @@
 // read in blocks of 1024 bytes.
 
 #include <array>
-#include <cstdio>
+#include <cstdint>
+#include <memory>
 #include <string>
 
 struct Qz_FTRecord {
-  static constexpr size_t kBlockSize = 1024;
+  static constexpr size_t kBlockSize = 1024;           // bytes scanned at a time
+  static constexpr size_t kReadSize = 64 * kBlockSize; // bytes asked of the system at once
 
   std::string fileName;  // CP932; the only field the caller sets
   std::string line;      // the last line read, without its line break
   int status = -1;       // -1 not open or failed, 0 a line was read, -3 end of file
 
-  // Reading state.
-  std::FILE* stream = nullptr;
-  std::array<char, kBlockSize> block{};
-  size_t blockLength = 0;   // bytes of the last block read
-  size_t pendingAt = 0;     // start of the pending text within the block
-  bool pendingFlag = false; // the pending text is the next source of bytes
-  int endOfStream = 0;      // -3 once a block came back short
-  bool skipLineFeed = false;// the last block ended in CR: drop an LF that follows
+  // Reading state. Blocks are windows of the read buffer, so no byte is
+  // copied twice on its way into a line.
+  int stream = -1;                  // file descriptor
+  std::unique_ptr<char[]> buffer;   // kReadSize bytes
+  size_t bufferLength = 0;          // bytes of the last read
+  size_t blockStart = 0;            // the current block within the buffer
+  size_t blockEnd = 0;
+  std::array<std::uint64_t, kBlockSize / 64> breaks{};  // bit i: block byte i is CR or LF
+  size_t pendingAt = 0;             // start of the pending text within the block
+  bool pendingFlag = false;         // the pending text is the next source of bytes
+  int endOfStream = 0;              // -3 once a read came back short
+  bool skipLineFeed = false;        // the last block ended in CR: drop an LF that follows
 
   Qz_FTRecord() = default;
   Qz_FTRecord(const Qz_FTRecord&) = delete;
@@ -33,7 +39,7 @@ struct Qz_FTRecord {
   ~Qz_FTRecord();  // closes a stream left open
 };
 
-// 0 opened; -1 failed (a missing file is reported in an error box).
+// 0 opened; -1 failed (a missing or unreadable file is reported in an error box).
 int Qz_FTOpen(Qz_FTRecord& f);
 // 0 a line is in f.line; -2 end of file; -1 read error.
 int Qz_FTRead(Qz_FTRecord& f);

@@ -85,6 +85,10 @@ TEST_F(TextFileTest, BlockBoundaries) {
   // Exactly one block, no line break; then exactly one block ending in CR LF.
   EXPECT_EQ(readAll(write(std::string(1024, 'b'))), (Lines{std::string(1024, 'b')}));
   EXPECT_EQ(readAll(write(std::string(1022, 'c') + "\r\n")), (Lines{std::string(1022, 'c')}));
+  // CR LF split across two reads of the file.
+  const std::string chunk(Qz_FTRecord::kReadSize - 1, 'e');
+  EXPECT_EQ(readAll(write(chunk + "\r\nx\r\n")), (Lines{chunk, "x"}));
+  EXPECT_EQ(readAll(write(chunk + "\rx")), (Lines{chunk, "x"}));
   // A line longer than several blocks.
   const std::string longLine(5000, 'd');
   EXPECT_EQ(readAll(write(longLine + "\r\n" + longLine)), (Lines{longLine, longLine}));

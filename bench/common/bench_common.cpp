@@ -1,0 +1,168 @@
+// Throughput of the CP932 string routines over mixed text, and of the
+// text-file reader next to `wc -l` on the same file. Prints MB/s for 10 MB
+// and 100 MB so that linearity can be read off. Never fails on timings.
+//
+//   bench_common [--reader] [megabytes ...]     (default: 10 100)
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "common/strings.h"
+#include "common/textfile.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Mixed text: ASCII words and SQL, kanji and hiragana (double-byte, with
+// trail bytes in the ASCII range), half-width katakana, CR LF and LF lines.
+std::string mixedText(size_t bytes) {
+  static const char* const pieces[] = {
+      "SELECT ", "name", ", ", "'O''Neil'", " FROM ", "table_1", " WHERE ", "x = 12.5",
+      "\x95\x5c\x8e\xa6",          // 表示
+      "\x93\xfa\x96\x7b\x8c\xea",  // 日本語
+      "\x83\x5c\x83\x74\x83\x67",  // ソフト
+      "\x82\xa0\x82\xa2",          // あい
+      "\xb1\xb2\xb3",              // ｱｲｳ
+      "  ", "\t", "abc", "ABC"};
+  std::mt19937 rng(42);
+  std::string out;
+  out.reserve(bytes + 64);
+  size_t lineLength = 0;
+  while (out.size() < bytes) {
+    out += pieces[rng() % std::size(pieces)];
+    if (++lineLength > 8 + rng() % 8) {
+      out += (rng() % 2) ? "\r\n" : "\n";
+      lineLength = 0;
+    }
+  }
+  out.resize(bytes);
+  return out;
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i)
+    if (text[i] == '\n') {
+      lines.emplace_back(text, start, i - start);
+      start = i + 1;
+    }
+  return lines;
+}
+
+double seconds(const std::function<void()>& work) {
+  const auto t0 = Clock::now();
+  work();
+  return std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+void report(const char* name, size_t bytes, double secs, size_t checksum) {
+  std::printf("  %-36s %8.1f MB/s  (%.3f s, check %zu)\n", name, bytes / 1e6 / secs, secs,
+              checksum);
+}
+
+void benchStrings(size_t megabytes) {
+  const std::string text = mixedText(megabytes * 1000000);
+  const auto lines = splitLines(text);
+  std::printf("%zu MB of mixed CP932 text, %zu lines\n", megabytes, lines.size());
+  size_t sum = 0;
+  double t = seconds([&] { sum = Qz_UpperHalf(text).size(); });
+  report("Qz_UpperHalf (whole text)", text.size(), t, sum);
+
+  t = seconds([&] { sum = Qz_SubBytes(text, 3, static_cast<int>(text.size()) - 5).size(); });
+  report("Qz_SubBytes (whole text)", text.size(), t, sum);
+
+  sum = 0;
+  t = seconds([&] {
+    for (const auto& l : lines) sum += Qz_SubBytes(l, 7, 20).size();
+  });
+  report("Qz_SubBytes (7, 20 of every line)", text.size(), t, sum);
+
+  sum = 0;
+  t = seconds([&] {
+    for (int start = 1; start < static_cast<int>(text.size()); start += 4096)
+      sum += Qz_SubBytes(text, start, 64).size();
+  });
+  report("Qz_SubBytes (64 bytes every 4 KB)", text.size(), t, sum);
+
+  sum = 0;
+  t = seconds([&] {
+    std::vector<std::string> tokens;
+    for (const auto& l : lines) {
+      Qz_SplitTokens(l, tokens);
+      sum += tokens.size();
+    }
+  });
+  report("Qz_SplitTokens (every line)", text.size(), t, sum);
+
+  t = seconds([&] { sum = Qz_ReplaceAll(text, "'", "''").size(); });
+  report("Qz_ReplaceAll (' -> '', whole text)", text.size(), t, sum);
+  t = seconds([&] { sum = Qz_ReplaceAll(text, "\x5c", "/").size(); });
+  report("Qz_ReplaceAll (0x5C -> /, whole text)", text.size(), t, sum);
+  t = seconds([&] { sum = Qz_ReplaceAll(text, "\x8e\xa6", "XX").size(); });
+  report("Qz_ReplaceAll (kanji, whole text)", text.size(), t, sum);
+}
+
+// Runs a shell command and returns its wall time.
+double timedCommand(const std::string& command) {
+  return seconds([&] {
+    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "failed: %s\n", command.c_str());
+  });
+}
+
+void benchReader(size_t megabytes) {
+  const std::string path = "/tmp/korvel-bench-reader.txt";
+  {
+    const std::string text = mixedText(megabytes * 1000000);
+    FILE* out = std::fopen(path.c_str(), "wb");
+    std::fwrite(text.data(), 1, text.size(), out);
+    std::fclose(out);
+  }
+  const double bytes = megabytes * 1e6;
+  timedCommand("wc -l " + path + " > /dev/null");  // warm the page cache
+  size_t lines = 0;
+  double best = 1e9, bestWc = 1e9;
+  for (int round = 0; round < 3; ++round) {
+    bestWc = std::min(bestWc, timedCommand("wc -l " + path + " > /dev/null"));
+    best = std::min(best, seconds([&] {
+      Qz_FTRecord f;
+      f.fileName = path;
+      lines = 0;
+      if (Qz_FTOpen(f) != 0) return;
+      while (Qz_FTRead(f) == 0) ++lines;
+      Qz_FTClose(f);
+    }));
+  }
+  std::printf("%zu MB file, %zu lines (best of 3)\n", megabytes, lines);
+  std::printf("  %-36s %8.1f MB/s  (%.3f s)\n", "Qz_FTRead", bytes / 1e6 / best, best);
+  std::printf("  %-36s %8.1f MB/s  (%.3f s, includes starting the process)\n", "wc -l",
+              bytes / 1e6 / bestWc, bestWc);
+  std::printf("  reader time / wc time: %.2f\n", best / bestWc);
+  std::remove(path.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<size_t> sizes;
+  bool readerOnly = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--reader") readerOnly = true;
+    else sizes.push_back(std::strtoul(argv[i], nullptr, 10));
+  }
+  if (sizes.empty()) sizes = {10, 100};
+  if (!readerOnly)
+    for (size_t mb : sizes) benchStrings(mb);
+  for (size_t mb : sizes) benchReader(mb);
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  std::printf("peak memory: %.1f MB\n", usage.ru_maxrss / 1024.0);
+}
