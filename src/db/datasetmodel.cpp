@@ -81,7 +81,8 @@ void DatasetModel::syncViewRow() {
   if (row < 0 || selection_->currentIndex().row() == row) return;
   syncing_ = true;
   const int column = std::max(selection_->currentIndex().column(), 0);
-  selection_->setCurrentIndex(index(row, column), QItemSelectionModel::ClearAndSelect);
+  selection_->setCurrentIndex(index(row, column),
+                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   syncing_ = false;
 }
 

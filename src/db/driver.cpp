@@ -2,6 +2,7 @@
 
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlIndex>
 
 #include "db/engineerror.h"
 #include "db/odbcdriver.h"
@@ -36,6 +37,13 @@ QString Driver::resolveTableName(const QSqlDatabase& db, const QString& name) co
   for (const auto& t : tables)
     if (t.compare(name, Qt::CaseInsensitive) == 0) return t;
   return name;
+}
+
+QStringList Driver::primaryKey(const QSqlDatabase& db, const QString& table) {
+  const QSqlIndex index = db.primaryIndex(table);
+  QStringList fields;
+  for (int i = 0; i < index.count(); ++i) fields << index.fieldName(i);
+  return fields;
 }
 
 QString Driver::quoteTable(const QSqlDatabase& db, const QString& name) {

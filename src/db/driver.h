@@ -59,6 +59,8 @@ class Driver {
   // The table's name as the database spells it (exact match first, then
   // ignoring case); the name as given when no table matches.
   QString resolveTableName(const QSqlDatabase& db, const QString& name) const;
+  // Field names of the table's primary key, in key order; empty when none.
+  static QStringList primaryKey(const QSqlDatabase& db, const QString& table);
   static QString quoteTable(const QSqlDatabase& db, const QString& name);
   static QString quoteField(const QSqlDatabase& db, const QString& name);
 };

@@ -12,13 +12,6 @@
 namespace korvel::db {
 namespace {
 
-QStringList primaryKeyFields(const QSqlDatabase& db, const QString& table) {
-  const QSqlIndex index = db.primaryIndex(table);
-  QStringList fields;
-  for (int i = 0; i < index.count(); ++i) fields << index.fieldName(i);
-  return fields;
-}
-
 bool isStar(const QString& item) {
   const QString s = item.trimmed();
   return s == u"*" || s.endsWith(QStringLiteral(".*"));
@@ -84,7 +77,7 @@ void Query::openCursor() {
     const QString refused = QStringLiteral("The query result cannot be made live");
     if (!shape.singleTable) throw EngineError(QStringList{refused, shape.notLocatable});
     table = driver.resolveTableName(db, shape.table);
-    key = primaryKeyFields(db, table);
+    key = Driver::primaryKey(db, table);
     bool keySelected = !key.isEmpty();
     for (const auto& k : key) {
       bool found = false;

@@ -10,13 +10,6 @@
 namespace korvel::db {
 namespace {
 
-QStringList primaryKeyFields(const QSqlDatabase& db, const QString& table) {
-  const QSqlIndex index = db.primaryIndex(table);
-  QStringList fields;
-  for (int i = 0; i < index.count(); ++i) fields << index.fieldName(i);
-  return fields;
-}
-
 int fieldIndex(const std::vector<FieldInfo>& fields, const QString& name) {
   for (size_t i = 0; i < fields.size(); ++i)
     if (fields[i].name.compare(name, Qt::CaseInsensitive) == 0) return static_cast<int>(i);
@@ -47,7 +40,7 @@ void Table::openCursor() {
   Driver& driver = *impl.driver;
   const QString name = driver.resolveTableName(db, tableName_);
   const QString quoted = Driver::quoteTable(db, name);
-  const QStringList key = primaryKeyFields(db, name);
+  const QStringList key = Driver::primaryKey(db, name);
 
   RowSource rows;
   rows.countSql = QStringLiteral("SELECT COUNT(*) FROM %1").arg(quoted);

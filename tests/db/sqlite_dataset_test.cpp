@@ -409,5 +409,24 @@ TEST_F(SqliteTest, PagingKeepsMemoryBoundedAndReadsEveryRow) {
   EXPECT_EQ(t.field(0).asString(), QStringLiteral("A00450"));
 }
 
+TEST_F(SqliteTest, StatementsThatCannotBePagedAreReadInSequence) {
+  QStringList values;
+  for (int i = 1; i <= 250; ++i) values << QStringLiteral("(%1, 'v%1')").arg(i);
+  Query q;
+  q.setDatabaseName(QStringLiteral("LITE"));
+  q.setSql(QStringLiteral("VALUES ") + values.join(u','));
+  q.open();
+  EXPECT_EQ(q.fieldCount(), 2);
+  EXPECT_EQ(q.recordCount(), 250);
+  q.moveTo(220);
+  EXPECT_EQ(q.field(1).asString(), QStringLiteral("v221"));
+  q.moveTo(5);  // behind the forward cursor: read again from the start
+  EXPECT_EQ(q.field(0).asString(), QStringLiteral("6"));
+  int rows = 0;
+  for (q.first(); !q.eof(); q.next()) ++rows;
+  EXPECT_EQ(rows, 250);
+  EXPECT_FALSE(q.canModify());
+}
+
 }  // namespace
 }  // namespace korvel::db::test
