@@ -171,9 +171,9 @@ bool TComboGrid::FocusCell(int col, int row, bool keepAnchor) {
   if (!(options_ & goRangeSelect)) keepAnchor = false;
   const bool moved = col != col_ || row != row_;
   if (moved) {
-    if (editorShown_ && !(options_ & goAlwaysShowEditor)) {
+    if (!(options_ & goAlwaysShowEditor)) {
       HideEditor();
-      editorMode_ = false;
+      editorMode_ = false;  // editing ends with the cell it began in
     }
     col_ = col;
     row_ = row;

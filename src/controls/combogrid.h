@@ -155,7 +155,6 @@ class TComboGrid : public QAbstractScrollArea {
 
  private:
   friend class TComboInplaceEdit;
-  friend struct ComboGridPainter;
 
   // Framework answer of CanEditShow: editing on, current cell not fixed.
   bool BaseCanEditShow() const;

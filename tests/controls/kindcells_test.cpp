@@ -105,6 +105,14 @@ TEST_F(KindCellGrid, PressReleasedOutsideTheCellRaisesNothing) {
   EXPECT_EQ(clicks[0][1].toInt(), 3);
 }
 
+TEST_F(KindCellGrid, ClickingTheCurrentCheckCellDoesNotLeaveEditingOn) {
+  grid.FocusCell(1, 1);
+  Click(1, 1);
+  grid.GetCellKind(1)->SetKind(ckEdit);
+  grid.FocusCell(1, 3);
+  EXPECT_FALSE(grid.InplaceEditor() && grid.InplaceEditor()->isVisible());
+}
+
 TEST_F(KindCellGrid, TitleRowsAreNeverPressed) {
   QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, Center(2, 0));
   EXPECT_EQ(grid.PressedCol(), -1);

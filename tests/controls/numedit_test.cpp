@@ -235,6 +235,13 @@ TEST_F(NumEditWidget, SetTextTrimsAndRaisesNothing) {
   EXPECT_EQ(changes.count(), 0);
 }
 
+TEST_F(NumEditWidget, WindowHelpersReachClearByName) {
+  edit->setText("12");
+  ASSERT_TRUE(edit->inherits("TNumEdit"));
+  ASSERT_TRUE(QMetaObject::invokeMethod(edit, "clear"));
+  EXPECT_EQ(edit->text(), "");
+}
+
 TEST_F(NumEditWidget, TabAndEnterStayWithTheDialog) {
   QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
   QApplication::sendEvent(edit, &enter);

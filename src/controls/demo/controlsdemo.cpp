@@ -1,5 +1,6 @@
 // Shows the combo grid (one column of each cell kind, read from its stored
 // definition), two numeric edit boxes and two grouped toggle buttons.
+// With --drop the drop-down list of the first "選択" cell starts open.
 // With --grab FILE the window is also saved as an image and the program ends.
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <cstdio>
 
 #include "controls/combogrid.h"
+#include "controls/comboinplaceedit.h"
 #include "controls/griddefinition.h"
 #include "controls/numedit.h"
 #include "controls/spbtn2.h"
@@ -68,6 +70,14 @@ int main(int argc, char** argv) {
   window.show();
   grid->setFocus();
   grid->FocusCell(1, 1);
+
+  if (app.arguments().contains(QStringLiteral("--drop"))) {
+    QTimer::singleShot(200, grid, [grid] {
+      grid->FocusCell(3, 2);
+      grid->ShowEditor();
+      if (grid->InplaceEditor()) grid->InplaceEditor()->ToggleList();
+    });
+  }
 
   const int grab = app.arguments().indexOf(QStringLiteral("--grab"));
   if (grab > 0 && grab + 1 < app.arguments().size()) {
