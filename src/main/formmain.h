@@ -1,12 +1,160 @@
 #pragma once
-// The main window "汎用ファイルメンテ".
+// The main window "汎用ファイルメンテ": alias and table choice, the data grid
+// with its navigator, the column format grid and the commands that open the
+// other windows.
 
 #include <QMainWindow>
+#include <QString>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QSplitter;
+class QStatusBar;
+class QToolButton;
+class QWidget;
+class TComboGrid;
+class TNumEdit;
+class TSpBtn2;
+
+namespace korvel::db { class Dataset; class Query; class Table; }
+namespace korvel::ui { class DataSource; class DBGrid; class DBNavigator; }
 
 class TFormMain : public QMainWindow {
   Q_OBJECT
  public:
   explicit TFormMain(QWidget* parent = nullptr);
+  ~TFormMain() override;
+
+  // Non-visual members.
+  korvel::db::Table* Table_Paradox;
+  korvel::db::Query* QueryTmp;
+  korvel::db::Table* Table_Ascii;
+  korvel::ui::DataSource* DataSource_Paradox;
+  korvel::ui::DataSource* DataSource_Ascii;
+
+  // Alias and table selection.
+  QComboBox* ComboBox_Alias;
+  QComboBox* ComboBox_Tables;
+  QComboBox* ComboBox_Story;
+  QPushButton* ButtonGetTblNM;
+  QCheckBox* CheckBox1;
+  QCheckBox* CheckBox2;
+  QCheckBox* CheckBoxOthers;
+  QCheckBox* CheckBoxCopyOracle;
+  QPushButton* ButtonAToClip;
+  QPushButton* ButtonTToClip;
+
+  // Opening and browsing.
+  QPushButton* ButtonOpen;
+  QPushButton* ButtonSEdit;
+  QPushButton* ButtonClose;
+  QCheckBox* CheckBoxQuery;
+  QCheckBox* CheckBoxIAuto;
+  QCheckBox* CheckBox_Ascii;
+  QPushButton* Button6;
+  QPushButton* Button7;
+  QPushButton* Button8;
+  QPushButton* Button9;
+  QPushButton* Button5;
+  QPushButton* ButtonMemo1;
+  QPushButton* ButtonMemo2;
+  QPushButton* ButtonMemo3;
+  QPushButton* ButtonMemo4;
+  korvel::ui::DBNavigator* DBNavigator1;
+  korvel::ui::DBGrid* DBGrid1;
+  QLabel* Label_Status;
+  QLabel* Label_OnDataChange;
+  QStatusBar* StatusBar1;
+  QLabel* StatusPanel0;
+  QLabel* StatusPanel1;
+
+  // Format grid, test data, record count.
+  QToolButton* SpeedButtonKensu;
+  QLabel* LabelKensu;
+  QToolButton* SpeedButtonGetSimpleInf;
+  TComboGrid* ComboGrid1;
+  QToolButton* SpeedButton1;
+  TSpBtn2* SpBtnDecimals;
+  TSpBtn2* SpBtnDecimals2;
+  QToolButton* SpeedButtonDBCopy;
+  QToolButton* SpeedButtonDMake;
+  QCheckBox* CheckBoxDApp;
+  TNumEdit* NumEditFirst;
+  TNumEdit* NumEditEnd;
+  QLabel* Label3;
+  QLabel* Label4;
+
+  // Clipboard.
+  QPushButton* BitBtnCopy;
+  QPushButton* BitBtnExcelCopy;
+  TSpBtn2* SpeedButtonAbort;
+  QPushButton* BitBtn1;
+
+  // SQL tools and other windows.
+  QPushButton* SpeedButtonExec;
+  QPushButton* SpeedButton3;
+  QPushButton* SpeedButton4;
+  QPushButton* Button10;
+  QPushButton* ButtonMake;
+  QPushButton* ButtonDBCopy;
+  QPushButton* SpeedButton2;
+  QPushButton* ButtonFClose;
+
+  // Layout panels.
+  QWidget* ClientArea;
+  QWidget* Panel1;
+  QWidget* Panel2;
+  QWidget* Panel3;
+  QSplitter* Splitter1;
+
+  // Menu.
+  QMenu* MenuFile;
+  QAction* ENDE1;
+  QAction* InfoDisplay;
+  QAction* N3;
+  QAction* Contents1;
+  QAction* About1;
+
+  // Handlers.
+  void FormCreate();
+  void FormShow();
+  void FormResize();
+  void FormClose();
+  void ButtonGetTblNMClick();
+  void ComboBox_TablesChange();
+  void ComboBox_TablesExit();
+  void ComboBox_TablesKeyPress();
+  void ComboBox_AliasKeyPress();
+  void ButtonFCloseClick();
+  void ENDE1Click();
+  void CloseDataSets();
+
+  // The dataset shown: QueryTmp when it is the data source's dataset, else
+  // Table_Paradox.
+  korvel::db::Dataset* currentDataSet() const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void buildDataObjects();
+  void buildControls();
+  void buildMenu();
+  void buildStatusBar();
+  void placeControls();
+  void connectHandlers();
+  void markNotBuiltYet(QObject* control, const char* signal);
+  void showNotBuiltYet();
+  bool isOwnKeyEvent(QObject* watched) const;
+
+  bool shown_ = false;
 };
 
 extern TFormMain* FormMain;

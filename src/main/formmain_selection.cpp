@@ -1,0 +1,288 @@
+// Start-up, alias and table selection, the settings file and window events.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QToolButton>
+
+#include "auxwin/fmabout.h"
+#include "common/codepage.h"
+#include "common/formats.h"
+#include "common/settings.h"
+#include "common/windowhelpers.h"
+#include "controls/spbtn2.h"
+#include "db/engine.h"
+#include "db/query.h"
+#include "db/table.h"
+#include "main/formmain.h"
+#include "ui/datasource.h"
+#include "ui/prompt.h"
+
+using korvel::db::Engine;
+using korvel::db::EngineError;
+
+namespace {
+
+const char kSettingsFile[] = "FormMain.ini";
+const char kSettingsSection[] = "DB";
+const QString kVersion = QStringLiteral("V0.989A");
+
+// Owner prefixes of the system schemas hidden by "システムファイルは表示しない".
+const QStringList kSystemOwnerPrefixes = {QStringLiteral("CTXSYS."),
+                                          QStringLiteral("MDSYS."),
+                                          QStringLiteral("SYSTEM.")};
+
+// A combo box has a selected item when its edit text is that item's text;
+// typing into an editable box leaves it without one.
+bool hasSelectedItem(const QComboBox* box) {
+  return box->currentIndex() >= 0 && box->itemText(box->currentIndex()) == box->currentText();
+}
+
+// Selects the first item equal to the box's text, or appends the text as a
+// new item and selects that.
+void selectOrAppendText(QComboBox* box) {
+  const QString text = box->currentText();
+  int index = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (index < 0) {
+    box->addItem(text);
+    index = box->count() - 1;
+  }
+  box->setCurrentIndex(index);
+}
+
+std::string settingsRead(const char* key, const QString& defaultValue) {
+  std::string fallback;
+  if (!korvel::tryToCp932(defaultValue, fallback)) fallback.clear();
+  return Qz_IniRead(kSettingsFile, kSettingsSection, key, fallback);
+}
+
+// Writes one settings value; a value code page 932 cannot hold is reported
+// and not written, rather than stored altered.
+void settingsWrite(const char* key, const QString& value) {
+  try {
+    if (!Qz_IniWrite(kSettingsFile, kSettingsSection, key, korvel::toCp932(value)))
+      korvel::showError(QStringLiteral("設定ファイル %1 に書き込めません")
+                            .arg(QString::fromLatin1(kSettingsFile)));
+  } catch (const korvel::CodePageError& e) {
+    korvel::showError(QString::fromUtf8(e.what()));
+  }
+}
+
+}  // namespace
+
+void TFormMain::connectHandlers() {
+  connect(ComboBox_Alias, &QComboBox::activated, this, [this] { ButtonGetTblNMClick(); });
+  connect(ButtonGetTblNM, &QPushButton::clicked, this, [this] { ButtonGetTblNMClick(); });
+  connect(ComboBox_Tables, &QComboBox::editTextChanged, this, [this] { ComboBox_TablesChange(); });
+  connect(ButtonFClose, &QPushButton::clicked, this, [this] { ButtonFCloseClick(); });
+  connect(ENDE1, &QAction::triggered, this, [this] { ENDE1Click(); });
+  for (QObject* o : {static_cast<QObject*>(ComboBox_Alias), static_cast<QObject*>(ComboBox_Tables),
+                     static_cast<QObject*>(ComboBox_Story)})
+    o->installEventFilter(this);
+  ComboBox_Alias->lineEdit()->installEventFilter(this);
+  ComboBox_Tables->lineEdit()->installEventFilter(this);
+  // Key preview: the window sees every key of its controls first.
+  qApp->installEventFilter(this);
+
+  // Commands whose behaviour is not built yet say so instead of doing nothing.
+  for (QPushButton* b : {ButtonAToClip, ButtonTToClip, ButtonOpen, ButtonSEdit, ButtonClose,
+                         Button8, Button9, ButtonMemo1, ButtonMemo2, ButtonMemo3, ButtonMemo4,
+                         BitBtnCopy, BitBtnExcelCopy, BitBtn1, SpeedButtonExec, SpeedButton3,
+                         SpeedButton4, Button10, ButtonMake, ButtonDBCopy, SpeedButton2})
+    connect(b, &QPushButton::clicked, this, &TFormMain::showNotBuiltYet);
+  for (QToolButton* b : {SpeedButtonKensu, SpeedButtonGetSimpleInf, SpeedButton1,
+                         SpeedButtonDBCopy, SpeedButtonDMake})
+    connect(b, &QToolButton::clicked, this, &TFormMain::showNotBuiltYet);
+  for (QAction* a : {InfoDisplay, N3, Contents1, About1})
+    connect(a, &QAction::triggered, this, &TFormMain::showNotBuiltYet);
+}
+
+void TFormMain::showNotBuiltYet() {
+  StatusPanel1->setText(QStringLiteral("この機能はまだ組み込まれていません"));
+  QApplication::beep();
+}
+
+void TFormMain::FormCreate() {
+  move(0, 0);
+  SpeedButtonAbort->setGeometry(BitBtnExcelCopy->geometry());
+  Qz_ClearInputs(this);
+
+  const QStringList problems = Engine::instance().loadAliases();
+  if (!problems.isEmpty()) korvel::showError(problems.join(QLatin1Char('\n')));
+  ComboBox_Alias->addItems(Engine::instance().aliasNames());
+  if (ComboBox_Alias->count() > 0)
+    ComboBox_Alias->setCurrentIndex(0);
+  else
+    korvel::showError(QStringLiteral("Aliasが見つかりません"));
+
+  setWindowTitle(windowTitle() + QLatin1Char(' ') + kVersion);
+
+  const QString alias = korvel::fromCp932(settingsRead("Alias", QString()));
+  if (alias.isEmpty()) return;
+  const int index = ComboBox_Alias->findText(alias, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (index >= 0) ComboBox_Alias->setCurrentIndex(index);
+  const char* keys[] = {"T1", "T2", "T3", "T4"};
+  QPushButton* memoButtons[] = {ButtonMemo1, ButtonMemo2, ButtonMemo3, ButtonMemo4};
+  for (int i = 0; i < 4; ++i)
+    memoButtons[i]->setText(korvel::fromCp932(settingsRead(keys[i], memoButtons[i]->text())));
+}
+
+void TFormMain::FormShow() {
+  korvel::formatSettings().currencyDecimals = 0;
+  ButtonGetTblNMClick();
+  SpeedButtonKensu->setEnabled(false);
+  LabelKensu->clear();
+  if (FMAbout) FMAbout->LabelVersion->setText(QStringLiteral("Version ") + kVersion);
+}
+
+void TFormMain::ButtonGetTblNMClick() {
+  if (!hasSelectedItem(ComboBox_Alias)) selectOrAppendText(ComboBox_Alias);
+  const QString alias = ComboBox_Alias->currentText();
+
+  Engine::instance().closeConnections();
+  QStringList names;
+  try {
+    names = Engine::instance().tableNames(alias, CheckBox1->isChecked(), CheckBox2->isChecked());
+  } catch (const EngineError& e) {
+    korvel::showError(e.lastMessage());
+  }
+  {
+    // Refilling the list is not the user's choice of a table.
+    const QSignalBlocker blocker(ComboBox_Tables);
+    ComboBox_Tables->clear();
+    ComboBox_Tables->addItems(names);
+  }
+  if (ComboBox_Tables->count() == 0) {
+    korvel::showError(QStringLiteral("指定されたエイリアス情報(") + alias +
+                      QStringLiteral(")ではテーブルが見つかりません"));
+    return;
+  }
+  if (CheckBoxOthers->isChecked()) {
+    const QSignalBlocker blocker(ComboBox_Tables);
+    for (int i = 0; i < ComboBox_Tables->count();) {
+      const QString name = ComboBox_Tables->itemText(i);
+      const bool system = std::any_of(kSystemOwnerPrefixes.begin(), kSystemOwnerPrefixes.end(),
+                                      [&](const QString& p) { return name.startsWith(p); });
+      if (system) {
+        ComboBox_Tables->removeItem(i);
+        i = 0;  // the scan starts again at the first item
+      } else {
+        ++i;
+      }
+    }
+  }
+  if (ComboBox_Tables->count() > 0) {
+    const QSignalBlocker blocker(ComboBox_Tables);
+    ComboBox_Tables->setCurrentIndex(0);
+  }
+}
+
+void TFormMain::ComboBox_TablesChange() {
+  CloseDataSets();
+  Table_Paradox->setDatabaseName(ComboBox_Alias->currentText());
+  Table_Paradox->setTableName(ComboBox_Tables->currentText());
+  CheckBoxQuery->setChecked(false);
+}
+
+void TFormMain::ComboBox_TablesExit() {
+  if (hasSelectedItem(ComboBox_Tables)) return;
+  const QSignalBlocker blocker(ComboBox_Tables);
+  selectOrAppendText(ComboBox_Tables);
+}
+
+void TFormMain::ComboBox_TablesKeyPress() {
+  CheckBoxQuery->setChecked(false);
+  // Opening a table arrives with the browsing commands.
+  showNotBuiltYet();
+}
+
+void TFormMain::ComboBox_AliasKeyPress() { ComboBox_Tables->setFocus(); }
+
+void TFormMain::ButtonFCloseClick() { close(); }
+
+void TFormMain::ENDE1Click() { close(); }
+
+void TFormMain::CloseDataSets() {
+  SpeedButtonKensu->setEnabled(false);
+  LabelKensu->clear();
+  Table_Paradox->close();
+  Table_Ascii->close();
+  QueryTmp->close();
+  QueryTmp->unprepare();
+}
+
+korvel::db::Dataset* TFormMain::currentDataSet() const {
+  if (DataSource_Paradox->dataSet() == QueryTmp) return QueryTmp;
+  return Table_Paradox;
+}
+
+void TFormMain::FormResize() {
+  const int top = Panel1->y();
+  Panel1->resize(ClientArea->width() - 2 * Panel1->x(), ClientArea->height() - top);
+}
+
+void TFormMain::FormClose() {
+  const QString alias = ComboBox_Alias->currentText();
+  if (alias.isEmpty()) return;
+  settingsWrite("Alias", alias);
+  settingsWrite("T1", ButtonMemo1->text());
+  settingsWrite("T2", ButtonMemo2->text());
+  settingsWrite("T3", ButtonMemo3->text());
+  settingsWrite("T4", ButtonMemo4->text());
+}
+
+void TFormMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  FormShow();
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  FormResize();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+  FormClose();
+  event->accept();
+}
+
+bool TFormMain::isOwnKeyEvent(QObject* watched) const {
+  auto* widget = qobject_cast<QWidget*>(watched);
+  return widget && (widget == this || isAncestorOf(widget)) && widget->window() == this;
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type == QEvent::KeyRelease && isOwnKeyEvent(watched)) {
+    // F9 ends the program, wherever the focus is in this window.
+    if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_F9) {
+      close();
+      return true;
+    }
+  }
+  if (type == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (enter && (watched == ComboBox_Tables || watched == ComboBox_Tables->lineEdit())) {
+      ComboBox_TablesKeyPress();
+      return true;
+    }
+    if (enter && (watched == ComboBox_Alias || watched == ComboBox_Alias->lineEdit())) {
+      ComboBox_AliasKeyPress();
+      return true;
+    }
+  }
+  if (type == QEvent::FocusOut && (watched == ComboBox_Tables || watched == ComboBox_Story)) {
+    ComboBox_TablesExit();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,33 @@
+#pragma once
+// The data grid: a table view over the dataset of a DataSource. Rows are
+// selectable several at a time; column widths follow the fields' display
+// widths (in characters).
+
+#include <QTableView>
+
+namespace korvel::db { class DatasetModel; class Dataset; }
+
+namespace korvel::ui {
+
+class DataSource;
+
+class DBGrid : public QTableView {
+  Q_OBJECT
+ public:
+  explicit DBGrid(QWidget* parent = nullptr);
+
+  void setDataSource(DataSource* source);
+  DataSource* dataSource() const { return source_; }
+  db::DatasetModel* datasetModel() const { return model_; }
+
+  // Re-reads the fields' display widths into the column widths.
+  void applyDisplayWidths();
+
+ private:
+  void attachDataset();
+
+  DataSource* source_ = nullptr;
+  db::DatasetModel* model_;
+};
+
+}  // namespace korvel::ui
