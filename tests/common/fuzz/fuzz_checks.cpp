@@ -28,7 +28,8 @@ class Reader {
   uint8_t byte() { return i_ < n_ ? d_[i_++] : 0; }
   int smallInt() { return static_cast<int8_t>(byte()); }  // -128..127
   std::string text(size_t maxLength) {
-    const size_t len = std::min<size_t>(byte() % (maxLength + 1), n_ - std::min(i_, n_));
+    const size_t wanted = byte() % (maxLength + 1);  // read before the bytes left are counted
+    const size_t len = std::min<size_t>(wanted, n_ - std::min(i_, n_));
     std::string s(reinterpret_cast<const char*>(d_ + std::min(i_, n_)), len);
     i_ += len;
     return s;
