@@ -6,6 +6,9 @@
 #include <QScrollBar>
 
 #include "controls/comboinplaceedit.h"
+#include "controls/gridaxis.h"
+
+using namespace gridaxis;
 
 TComboGrid::TComboGrid(QWidget* parent) : QAbstractScrollArea(parent) {
   colWidths_.fill(defaultColWidth_, colCount_);
@@ -150,18 +153,6 @@ void TComboGrid::SetCells(int col, int row, const QString& text) {
 
 // --- current cell, scrolling -------------------------------------------------
 
-// The smallest first index at which `index` is still shown whole in `space`
-// pixels (index itself when even it does not fit).
-static int TopToShow(const QVector<int>& sizes, int fixedCount, int index, int space, int line) {
-  if (index < fixedCount) return fixedCount;
-  int used = sizes[index] + line, top = index;
-  while (top - 1 >= fixedCount && used + sizes[top - 1] + line <= space + line) {
-    used += sizes[top - 1] + line;
-    --top;
-  }
-  return top;
-}
-
 void TComboGrid::SetCol(int col) { FocusCell(col, row_); }
 void TComboGrid::SetRow(int row) { FocusCell(col_, row); }
 
@@ -249,15 +240,9 @@ void TComboGrid::scrollContentsBy(int, int) {
   SetTopLeft(horizontalScrollBar()->value(), verticalScrollBar()->value());
 }
 
-// The largest first row (column) that still shows the last one whole.
-static int LastTopIndex(const QVector<int>& sizes, int fixedCount, int space, int line) {
-  return TopToShow(sizes, fixedCount, int(sizes.size()) - 1, space, line);
-}
-
 void TComboGrid::UpdateScrollBars() {
-  int fixedW = 0, fixedH = 0;
-  for (int c = 0; c < fixedCols_; ++c) fixedW += colWidths_[c] + gridLineWidth_;
-  for (int r = 0; r < fixedRows_; ++r) fixedH += rowHeights_[r] + gridLineWidth_;
+  const int fixedW = FixedExtent(colWidths_, fixedCols_, gridLineWidth_);
+  const int fixedH = FixedExtent(rowHeights_, fixedRows_, gridLineWidth_);
   const int maxLeft = LastTopIndex(colWidths_, fixedCols_, viewport()->width() - fixedW, gridLineWidth_);
   const int maxTop = LastTopIndex(rowHeights_, fixedRows_, viewport()->height() - fixedH, gridLineWidth_);
   {
@@ -276,9 +261,8 @@ void TComboGrid::UpdateScrollBars() {
 }
 
 void TComboGrid::ScrollIntoView(int col, int row) {
-  int fixedW = 0, fixedH = 0;
-  for (int c = 0; c < fixedCols_; ++c) fixedW += colWidths_[c] + gridLineWidth_;
-  for (int r = 0; r < fixedRows_; ++r) fixedH += rowHeights_[r] + gridLineWidth_;
+  const int fixedW = FixedExtent(colWidths_, fixedCols_, gridLineWidth_);
+  const int fixedH = FixedExtent(rowHeights_, fixedRows_, gridLineWidth_);
   int top = topRow_, left = leftCol_;
   if (row >= fixedRows_) {
     if (row < top) top = row;
@@ -296,37 +280,11 @@ void TComboGrid::ScrollIntoView(int col, int row) {
 // --- geometry ----------------------------------------------------------------
 
 int TComboGrid::ColX(int col) const {
-  if (col < 0 || col >= colCount_) return -1;
-  int x = 0;
-  if (col < fixedCols_) {
-    for (int c = 0; c < col; ++c) x += colWidths_[c] + gridLineWidth_;
-    return x;
-  }
-  if (col < leftCol_) return -1;
-  for (int c = 0; c < fixedCols_; ++c) x += colWidths_[c] + gridLineWidth_;
-  const int limit = viewport()->width();
-  for (int c = leftCol_; c < col; ++c) {
-    x += colWidths_[c] + gridLineWidth_;
-    if (x >= limit) return -1;
-  }
-  return x < limit ? x : -1;
+  return EdgeOf(colWidths_, fixedCols_, leftCol_, col, gridLineWidth_, viewport()->width());
 }
 
 int TComboGrid::RowY(int row) const {
-  if (row < 0 || row >= rowCount_) return -1;
-  int y = 0;
-  if (row < fixedRows_) {
-    for (int r = 0; r < row; ++r) y += rowHeights_[r] + gridLineWidth_;
-    return y;
-  }
-  if (row < topRow_) return -1;
-  for (int r = 0; r < fixedRows_; ++r) y += rowHeights_[r] + gridLineWidth_;
-  const int limit = viewport()->height();
-  for (int r = topRow_; r < row; ++r) {
-    y += rowHeights_[r] + gridLineWidth_;
-    if (y >= limit) return -1;
-  }
-  return y < limit ? y : -1;
+  return EdgeOf(rowHeights_, fixedRows_, topRow_, row, gridLineWidth_, viewport()->height());
 }
 
 QRect TComboGrid::CellRect(int col, int row) const {
@@ -355,54 +313,26 @@ void TComboGrid::MouseToCell(const QPoint& point, int& col, int& row) const {
 
 int TComboGrid::LastShownRow() const {
   const int height = viewport()->height();
-  if (lastRowCacheTop_ == topRow_ && lastRowCacheHeight_ == height &&
-      lastRowCacheGeneration_ == rowLayoutGeneration_)
-    return lastRowCache_;
-  lastRowCacheTop_ = topRow_;
-  lastRowCacheHeight_ = height;
-  lastRowCacheGeneration_ = rowLayoutGeneration_;
-  int y = 0;
-  for (int r = 0; r < fixedRows_; ++r) y += rowHeights_[r] + gridLineWidth_;
-  int last = topRow_ - 1;
-  for (int r = topRow_; r < rowCount_ && y < viewport()->height(); ++r) {
-    y += rowHeights_[r] + gridLineWidth_;
-    last = r;
+  if (lastRowCacheTop_ != topRow_ || lastRowCacheHeight_ != height ||
+      lastRowCacheGeneration_ != rowLayoutGeneration_) {
+    lastRowCacheTop_ = topRow_;
+    lastRowCacheHeight_ = height;
+    lastRowCacheGeneration_ = rowLayoutGeneration_;
+    lastRowCache_ = LastShown(rowHeights_, fixedRows_, topRow_, gridLineWidth_, height);
   }
-  lastRowCache_ = last;
-  return last;
+  return lastRowCache_;
 }
 
 int TComboGrid::LastShownCol() const {
-  int x = 0;
-  for (int c = 0; c < fixedCols_; ++c) x += colWidths_[c] + gridLineWidth_;
-  int last = leftCol_ - 1;
-  for (int c = leftCol_; c < colCount_ && x < viewport()->width(); ++c) {
-    x += colWidths_[c] + gridLineWidth_;
-    last = c;
-  }
-  return last;
+  return LastShown(colWidths_, fixedCols_, leftCol_, gridLineWidth_, viewport()->width());
 }
 
 int TComboGrid::VisibleRowCount() const {
-  int y = 0, count = 0;
-  for (int r = 0; r < fixedRows_; ++r) y += rowHeights_[r] + gridLineWidth_;
-  for (int r = topRow_; r < rowCount_; ++r) {
-    y += rowHeights_[r] + gridLineWidth_;
-    if (y - gridLineWidth_ > viewport()->height()) break;
-    ++count;
-  }
-  return count;
+  return WholeShown(rowHeights_, fixedRows_, topRow_, gridLineWidth_, viewport()->height());
 }
 
 int TComboGrid::VisibleColCount() const {
-  int x = 0, count = 0;
-  for (int c = 0; c < fixedCols_; ++c) x += colWidths_[c] + gridLineWidth_;
-  for (int c = leftCol_; c < colCount_; ++c) {
-    x += colWidths_[c] + gridLineWidth_;
-    if (x - gridLineWidth_ > viewport()->width()) break;
-    ++count;
-  }
-  return count;
+  return WholeShown(colWidths_, fixedCols_, leftCol_, gridLineWidth_, viewport()->width());
 }
 
 void TComboGrid::InvalidateCell(int col, int row) {

@@ -216,14 +216,19 @@ void TComboInplaceEdit::mouseReleaseEvent(QMouseEvent* event) {
   QLineEdit::mouseReleaseEvent(event);
 }
 
+// Up and Down in a drop-down cell step through the list, shown or not; the
+// grid does not move.
+bool TComboInplaceEdit::PassArrowToList(QKeyEvent* event) {
+  if (!IsDropDown() || (event->key() != Qt::Key_Up && event->key() != Qt::Key_Down)) return false;
+  EnsureList();
+  QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text());
+  QApplication::sendEvent(list_, &copy);
+  return true;
+}
+
 void TComboInplaceEdit::keyPressEvent(QKeyEvent* event) {
   const int key = event->key();
-  if (IsDropDown() && (key == Qt::Key_Up || key == Qt::Key_Down)) {
-    EnsureList();
-    QKeyEvent copy(event->type(), key, event->modifiers(), event->text());
-    QApplication::sendEvent(list_, &copy);
-    return;
-  }
+  if (PassArrowToList(event)) return;
   if (IsDropDown() && key == Qt::Key_Escape) {
     HideList();
     return;
@@ -243,12 +248,6 @@ void TComboInplaceEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void TComboInplaceEdit::keyReleaseEvent(QKeyEvent* event) {
-  const int key = event->key();
-  if (IsDropDown() && (key == Qt::Key_Up || key == Qt::Key_Down)) {
-    EnsureList();
-    QKeyEvent copy(event->type(), key, event->modifiers(), event->text());
-    QApplication::sendEvent(list_, &copy);
-    return;
-  }
+  if (PassArrowToList(event)) return;
   QLineEdit::keyReleaseEvent(event);
 }

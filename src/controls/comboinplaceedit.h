@@ -76,6 +76,7 @@ class TComboInplaceEdit : public QLineEdit {
   bool OverButton(int x) const;
   void DrawDropButton(QPainter& painter, bool down);
   void EnsureList();
+  bool PassArrowToList(QKeyEvent* event);
 
   TComboGrid* grid_;
   TCellKind kind_;
