@@ -64,16 +64,32 @@ QComboBox* comboBox(QWidget* parent, const char* name, bool editable) {
   return c;
 }
 
-// Places widgets left to right on one row of the control area, each at least
-// as wide as its content needs.
-int placeRow(int y, std::initializer_list<std::pair<QWidget*, int>> widgets) {
-  int x = kGap;
-  for (auto [w, width] : widgets) {
-    const int needed = std::max(width, w->sizeHint().width());
-    w->setGeometry(x, y, needed, kRowHeight);
-    x += needed + kGap;
+// A run of controls that stays together on one line of the control area,
+// each control at least as wide as its content needs.
+using ControlGroup = std::vector<std::pair<QWidget*, int>>;
+
+int groupWidth(const ControlGroup& group) {
+  int width = 0;
+  for (auto [w, design] : group) width += std::max(design, w->sizeHint().width()) + kGap;
+  return width;
+}
+
+// Flows the groups left to right, wrapping to a new line when the next group
+// does not fit the width; returns the y just below the last line.
+int flowGroups(const std::vector<ControlGroup>& groups, int width) {
+  int x = kGap, y = kGap;
+  for (const ControlGroup& group : groups) {
+    if (x > kGap && x + groupWidth(group) > width) {
+      x = kGap;
+      y += kRowHeight + kGap;
+    }
+    for (auto [w, design] : group) {
+      const int needed = std::max(design, w->sizeHint().width());
+      w->setGeometry(x, y, needed, kRowHeight);
+      x += needed + kGap;
+    }
   }
-  return x;
+  return y + kRowHeight + kGap;
 }
 
 }  // namespace
@@ -252,35 +268,28 @@ void TFormMain::buildStatusBar() {
 }
 
 void TFormMain::placeControls() {
-  int y = kGap;
-  placeRow(y, {{ComboBox_Alias, 150}, {ButtonGetTblNM, 110}, {ComboBox_Tables, 220},
-               {ButtonOpen, 80}, {ButtonSEdit, 80}, {ButtonClose, 80},
-               {ButtonFClose, 100}});
-  y += kRowHeight + kGap;
-  placeRow(y, {{CheckBox1, 150}, {CheckBox2, 260}, {CheckBoxOthers, 190},
-               {CheckBoxCopyOracle, 190}});
-  y += kRowHeight + kGap;
-  placeRow(y, {{ButtonAToClip, 90}, {ButtonTToClip, 90}, {CheckBoxQuery, 80},
-               {CheckBoxIAuto, 100}, {CheckBox_Ascii, 100}, {Button6, 110},
-               {Button7, 110}, {Button8, 50}, {Button9, 70}, {Button5, 80}});
-  y += kRowHeight + kGap;
-  placeRow(y, {{ButtonMemo1, 120}, {ButtonMemo2, 120}, {ButtonMemo3, 120},
-               {ButtonMemo4, 120}, {ComboBox_Story, 150}, {Label_Status, 70},
-               {Label_OnDataChange, 140}});
-  y += kRowHeight + kGap;
-  placeRow(y, {{DBNavigator1, 260}, {SpeedButtonKensu, 70}, {LabelKensu, 70},
-               {SpeedButtonGetSimpleInf, 80}, {SpeedButton1, 90},
-               {SpBtnDecimals, 110}, {SpBtnDecimals2, 110}, {SpeedButtonDBCopy, 70}});
-  y += kRowHeight + kGap;
-  placeRow(y, {{SpeedButtonDMake, 70}, {CheckBoxDApp, 90}, {Label3, 30},
-               {NumEditFirst, 70}, {Label4, 60}, {NumEditEnd, 70},
-               {BitBtnCopy, 100}, {BitBtnExcelCopy, 100}, {BitBtn1, 100}});
+  const std::vector<ControlGroup> groups = {
+      {{ComboBox_Alias, 140}, {ButtonGetTblNM, 100}, {ComboBox_Tables, 200}},
+      {{ButtonOpen, 80}, {ButtonSEdit, 80}, {ButtonClose, 80}, {ButtonFClose, 100}},
+      {{CheckBox1, 150}, {CheckBox2, 260}, {CheckBoxOthers, 190}},
+      {{CheckBoxCopyOracle, 190}, {ButtonAToClip, 90}, {ButtonTToClip, 90}},
+      {{CheckBoxQuery, 80}, {CheckBoxIAuto, 100}, {CheckBox_Ascii, 100}},
+      {{Button6, 110}, {Button7, 110}, {Button8, 50}, {Button9, 70}, {Button5, 80}},
+      {{ButtonMemo1, 110}, {ButtonMemo2, 110}, {ButtonMemo3, 110}, {ButtonMemo4, 110}},
+      {{ComboBox_Story, 150}, {Label_Status, 60}, {Label_OnDataChange, 140}},
+      {{DBNavigator1, 260}, {SpeedButtonKensu, 70}, {LabelKensu, 60}},
+      {{SpeedButtonGetSimpleInf, 80}, {SpeedButton1, 90}, {SpBtnDecimals, 110},
+       {SpBtnDecimals2, 110}, {SpeedButtonDBCopy, 70}},
+      {{SpeedButtonDMake, 70}, {CheckBoxDApp, 90}, {Label3, 30}, {NumEditFirst, 70},
+       {Label4, 60}, {NumEditEnd, 70}},
+      {{BitBtnCopy, 100}, {BitBtnExcelCopy, 100}, {BitBtn1, 100}},
+      {{SpeedButtonExec, 90}, {SpeedButton3, 90}, {SpeedButton4, 90}, {Button10, 80},
+       {ButtonMake, 130}, {ButtonDBCopy, 70}, {SpeedButton2, 50}},
+  };
+  const int width = std::max(ClientArea->width(), 792);
+  const int top = flowGroups(groups, width);
   // The abort button shares the place of "Excel Copy" (shown only while a
   // grid copy runs).
-  y += kRowHeight + kGap;
-  placeRow(y, {{SpeedButtonExec, 90}, {SpeedButton3, 90}, {SpeedButton4, 90},
-               {Button10, 80}, {ButtonMake, 130}, {ButtonDBCopy, 70},
-               {SpeedButton2, 50}});
-  y += kRowHeight + kGap;
-  Panel1->setGeometry(kGap, y, 792 - 2 * kGap, 529 - y);
+  SpeedButtonAbort->setGeometry(BitBtnExcelCopy->geometry());
+  Panel1->move(kGap, top);
 }

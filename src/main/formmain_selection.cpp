@@ -224,6 +224,7 @@ korvel::db::Dataset* TFormMain::currentDataSet() const {
 }
 
 void TFormMain::FormResize() {
+  placeControls();
   const int top = Panel1->y();
   Panel1->resize(ClientArea->width() - 2 * Panel1->x(), ClientArea->height() - top);
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QScreen>
 
 #include "auxwin/fmabout.h"
 #include "auxwin/fmprgexecv6.h"
@@ -70,6 +71,10 @@ int runProgram(QApplication& app) {
   WidgetPrompt widgetPrompt;
   setPrompt(&widgetPrompt);
   createWindows();
+  // Opens maximised; without a window manager (a bare X server) the
+  // request is not honoured, so take the screen's area first.
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    FormMain->setGeometry(screen->availableGeometry());
   FormMain->showMaximized();
   const int rc = app.exec();
   destroyWindows();
