@@ -97,6 +97,8 @@ void TFormMemo::buildControls() {
   BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
   BitBtn1->setAutoDefault(false);
   SpeedButton2 = speedButton(QStringLiteral("CANCEL"), this);
+  SpeedButton2->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  SpeedButton2->setMinimumWidth(BitBtn1->sizeHint().width());
   SpeedButton19 = speedButton(QStringLiteral("CLEAR"), this);
   SpeedButton3 = speedButton(QStringLiteral("記憶"), this);
   const QString digits[] = {QStringLiteral("１"), QStringLiteral("２"), QStringLiteral("３"),

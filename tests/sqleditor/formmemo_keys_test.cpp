@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 
 #include "formmemo_fixture.h"
@@ -29,6 +30,15 @@ TEST_F(FormMemoKeysTest, OverwriteTypingReplacesWholeDoubleByteCharacters) {
   setMemo(QStringLiteral("ab"), 2);
   type(QStringLiteral("c"));  // at the end of the text: appended
   EXPECT_EQ(memo(), QStringLiteral("abc"));
+}
+
+TEST_F(FormMemoKeysTest, OverwriteAlsoAppliesToInputMethodText) {
+  form->CheckBoxOver->setChecked(true);
+  setMemo(QStringLiteral("abcd"), 1);
+  QInputMethodEvent commit;
+  commit.setCommitString(QStringLiteral("日本"));
+  QApplication::sendEvent(form->Memo1, &commit);
+  EXPECT_EQ(memo(), QStringLiteral("a日本d"));
 }
 
 TEST_F(FormMemoKeysTest, InsertModeKeepsTheTextAndTheInsertKeyToggles) {

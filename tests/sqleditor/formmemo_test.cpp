@@ -99,6 +99,20 @@ TEST_F(FormMemoTest, OnlyOkTurnsTheResultToOk) {
   form->hide();
 }
 
+TEST_F(FormMemoTest, ShownThroughThePromptItHandsBackItsStatement) {
+  prompt.onModal = [](QWidget* window) {
+    auto* editor = static_cast<TFormMemo*>(window);
+    editor->show();
+    editor->SpeedButton9->click();
+    editor->BitBtn1->click();
+    return editor->result();
+  };
+  EditorResult.clear();
+  EXPECT_EQ(korvel::prompt().showModal(form.get()), QDialog::Accepted);
+  EXPECT_EQ(EditorResult, QStringLiteral("OK"));
+  EXPECT_EQ(memo(), QStringLiteral("SELECT "));
+}
+
 TEST_F(FormMemoTest, ClearEmptiesTheMemo) {
   setMemo(QStringLiteral("SELECT 1"), 3);
   form->SpeedButton19->click();
