@@ -45,7 +45,9 @@ void Table::openCursor() {
   RowSource rows;
   rows.countSql = QStringLiteral("SELECT COUNT(*) FROM %1").arg(quoted);
   for (const auto& k : key) rows.order << Driver::quoteField(db, k);
-  const bool byLocator = key.isEmpty() && !driver.rowLocator().isEmpty();
+  // Views cannot be written through: no locator, no physical order.
+  const bool view = key.isEmpty() && db.tables(QSql::Views).contains(name);
+  const bool byLocator = key.isEmpty() && !view && !driver.rowLocator().isEmpty();
   if (byLocator) {
     rows.select = QStringLiteral("SELECT *, %1 FROM %2").arg(driver.rowLocator(), quoted);
     rows.order << driver.rowLocator();
@@ -54,27 +56,33 @@ void Table::openCursor() {
   } else {
     rows.select = QStringLiteral("SELECT * FROM %1").arg(quoted);
     rows.keyColumns = rows.order;
-    if (key.isEmpty() && !driver.physicalOrder().isEmpty()) rows.order << driver.physicalOrder();
+    if (key.isEmpty() && !view && !driver.physicalOrder().isEmpty()) rows.order << driver.physicalOrder();
   }
   rows.orderIsKey = !key.isEmpty() || byLocator;
   if (rows.orderIsKey) rows.table = quoted;
 
+  const auto openError = [&](const EngineError& e) {
+    QStringList entries = e.entries();
+    entries.prepend(QStringLiteral("Cannot open table %1").arg(tableName_));
+    return EngineError(entries);
+  };
   try {
     impl.start(rows);
   } catch (const EngineError& e) {
-    if (!byLocator) {
-      QStringList entries = e.entries();
-      entries.prepend(QStringLiteral("Cannot open table %1").arg(tableName_));
-      throw EngineError(entries);
-    }
-    // A view has no rowid: open it read only.
+    if (!key.isEmpty() || rows.order.isEmpty()) throw openError(e);
+    // A view has neither rowid nor physical row order: open it read only,
+    // in its own order.
     RowSource readOnly;
     readOnly.select = QStringLiteral("SELECT * FROM %1").arg(quoted);
     readOnly.countSql = rows.countSql;
     impl.reset();
     impl.connectionName = Engine::instance().connection(databaseName_).connectionName();
     impl.driver = &driver;
-    impl.start(readOnly);
+    try {
+      impl.start(readOnly);
+    } catch (const EngineError& again) {
+      throw openError(again);
+    }
     return;
   }
   auto& fields = impl.fields;

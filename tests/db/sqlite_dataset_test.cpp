@@ -196,6 +196,15 @@ TEST_F(SqliteTest, AppendInsertDeleteAndKeySearch) {
 }
 
 TEST_F(SqliteTest, TableWithoutPrimaryKeyIsWrittenByRowid) {
+  Query view;
+  view.setDatabaseName(QStringLiteral("LITE"));
+  view.setSql(QStringLiteral("CREATE VIEW LOG_VIEW AS SELECT MESSAGE FROM DEPT_LOG"));
+  view.execSql();
+  Table v;  // a view has no rowid: read only
+  open(v, QStringLiteral("LOG_VIEW"));
+  EXPECT_EQ(v.recordCount(), 4);
+  EXPECT_FALSE(v.canModify());
+
   Table t;
   open(t, QStringLiteral("DEPT_LOG"));
   EXPECT_EQ(t.fieldCount(), 3);  // the rowid stays hidden
