@@ -13,6 +13,8 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QInputMethodEvent;
+class QKeyEvent;
 class QLineEdit;
 class QMenuBar;
 class QPlainTextEdit;
@@ -91,7 +93,6 @@ class TFormMemo : public QDialog {
   void BitBtn1Click();
   void SpeedButton3Click();   // store in slot 1, older slots move down
   void RecallSlot(int slot);  // slot 1 .. 5 into the memo
-  QString slotText(int slot) const;
   void BitBtn_CopyClick();
   void BitBtnPastClick();
   void BitBtnMkSelClick();
@@ -115,8 +116,8 @@ class TFormMemo : public QDialog {
   void buildControls();
   void buildMenu();
   void connectHandlers();
-  bool memoKeyPress(class QKeyEvent* key);
-  bool memoInputMethod(class QInputMethodEvent* input);
+  bool memoKeyPress(QKeyEvent* key);
+  bool memoInputMethod(QInputMethodEvent* input);
   void overwriteAtCaret(int count);
   bool writeLines(const QString& path, const QStringList& lines);
   bool memoBytes(std::vector<std::string>& lines);

@@ -55,11 +55,6 @@ void TFormMemo::RecallSlot(int slot) {
   Memo1->setPlainText(slots_[static_cast<size_t>(slot - 1)]);
 }
 
-QString TFormMemo::slotText(int slot) const {
-  if (slot < 1 || slot > static_cast<int>(slots_.size())) return {};
-  return slots_[static_cast<size_t>(slot - 1)];
-}
-
 void TFormMemo::BitBtn_CopyClick() {
   Memo1->selectAll();
   QApplication::clipboard()->setText(Memo1->toPlainText());
