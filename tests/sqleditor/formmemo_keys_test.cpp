@@ -50,6 +50,8 @@ TEST_F(FormMemoKeysTest, InsertModeKeepsTheTextAndTheInsertKeyToggles) {
   EXPECT_TRUE(form->CheckBoxOver->isChecked());
   press(Qt::Key_Insert, QString());
   EXPECT_FALSE(form->CheckBoxOver->isChecked());
+  type(QStringLiteral("Y"));  // the memo keeps no overwrite state of its own
+  EXPECT_EQ(memo(), QStringLiteral("aXYb"));
 }
 
 TEST_F(FormMemoKeysTest, ControlCharactersAreDroppedButEnterAndBackspaceWork) {
