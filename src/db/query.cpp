@@ -74,8 +74,10 @@ void Query::openCursor() {
   QString table;
   QStringList key;
   if (requestLive_) {
+    // A refusal is one entry: the main window tells it from other errors by
+    // the entry count and falls back to a read-only result.
     const QString refused = QStringLiteral("The query result cannot be made live");
-    if (!shape.singleTable) throw EngineError(QStringList{refused, shape.notLocatable});
+    if (!shape.singleTable) throw EngineError(refused + QStringLiteral(": ") + shape.notLocatable);
     table = driver.resolveTableName(db, shape.table);
     key = Driver::primaryKey(db, table);
     bool keySelected = !key.isEmpty();
@@ -96,7 +98,7 @@ void Query::openCursor() {
       rows.hiddenColumns = 1;
       key.clear();
     } else {
-      throw EngineError(QStringList{refused, QStringLiteral("its rows cannot be located: no primary key selected")});
+      throw EngineError(refused + QStringLiteral(": its rows cannot be located: no primary key selected"));
     }
     rows.table = Driver::quoteTable(db, table);
   }
@@ -115,8 +117,7 @@ void Query::openCursor() {
       if (fields[i].name.compare(k, Qt::CaseInsensitive) == 0) index = static_cast<int>(i);
     if (index < 0) {
       impl.reset();
-      throw EngineError(QStringList{QStringLiteral("The query result cannot be made live"),
-                                    QStringLiteral("key field %1 is not in the result").arg(k)});
+      throw EngineError(QStringLiteral("The query result cannot be made live: key field %1 is not in the result").arg(k));
     }
     source.keyIndexes.push_back(index);
     fields[static_cast<size_t>(index)].indexField = true;

@@ -133,6 +133,29 @@ class TFormMain : public QMainWindow {
   void ENDE1Click();
   void CloseDataSets();
 
+  // Opening and browsing.
+  void ButtonOpenClick(QObject* Sender);
+  void ButtonCloseClick();
+  void CheckBoxQueryClick();
+  void Button8Click();
+  void Button9Click();
+  void ButtonMemo1Click(QPushButton* Sender);
+  void DataSource_ParadoxStateChange();
+  void DataSource_ParadoxDataChange();
+  void Table_ParadoxPostError();
+
+  // Format grid.
+  void SpeedButtonGetSimpleInfClick();
+  void ComboGrid1DblClick();
+  void ComboGrid1KeyDown(int& Key);
+  void SpeedButtonDBCopyClick();
+  void SpBtnDecimalsClick(TSpBtn2* Sender);
+  void SpeedButton1Click();
+
+  // Test data and record count.
+  void SpeedButtonDMakeClick();
+  void SpeedButtonKensuClick();
+
   // The dataset shown: QueryTmp when it is the data source's dataset, else
   // Table_Paradox.
   korvel::db::Dataset* currentDataSet() const;
@@ -154,7 +177,17 @@ class TFormMain : public QMainWindow {
   void showNotBuiltYet();
   bool isOwnKeyEvent(QObject* watched) const;
 
+  void connectBrowseHandlers();
+  void connectFormatGridHandlers();
+  bool openQuery(QObject* Sender);
+  bool openTable();
+  void capDisplayWidths();
+  void updateMruButtons(const QString& table);
+  QStringList memoButtonCaptions() const;
+
   bool shown_ = false;
+  // A query that could not be opened updatable was reopened read-only.
+  bool readOnlyFallback_ = false;
 };
 
 extern TFormMain* FormMain;

@@ -92,14 +92,14 @@ void TFormMain::connectHandlers() {
   qApp->installEventFilter(this);
 
   // Commands whose behaviour is not built yet say so instead of doing nothing.
-  for (QPushButton* b : {ButtonAToClip, ButtonTToClip, ButtonOpen, ButtonSEdit, ButtonClose,
-                         Button8, Button9, ButtonMemo1, ButtonMemo2, ButtonMemo3, ButtonMemo4,
-                         BitBtnCopy, BitBtnExcelCopy, BitBtn1, SpeedButtonExec, SpeedButton3,
-                         SpeedButton4, Button10, ButtonMake, ButtonDBCopy, SpeedButton2})
+  for (QPushButton* b : {ButtonAToClip, ButtonTToClip, BitBtnCopy, BitBtnExcelCopy, BitBtn1,
+                         SpeedButtonExec, SpeedButton3, SpeedButton4, Button10, ButtonMake,
+                         ButtonDBCopy, SpeedButton2})
     connect(b, &QPushButton::clicked, this, &TFormMain::showNotBuiltYet);
-  for (QToolButton* b : {SpeedButtonKensu, SpeedButtonGetSimpleInf, SpeedButton1,
-                         SpeedButtonDBCopy, SpeedButtonDMake})
-    connect(b, &QToolButton::clicked, this, &TFormMain::showNotBuiltYet);
+  connectBrowseHandlers();
+  connectFormatGridHandlers();
+  connect(SpeedButtonDMake, &QToolButton::clicked, this, [this] { SpeedButtonDMakeClick(); });
+  connect(SpeedButtonKensu, &QToolButton::clicked, this, [this] { SpeedButtonKensuClick(); });
   for (QAction* a : {InfoDisplay, N3, Contents1, About1})
     connect(a, &QAction::triggered, this, &TFormMain::showNotBuiltYet);
 }
@@ -199,8 +199,7 @@ void TFormMain::ComboBox_TablesExit() {
 
 void TFormMain::ComboBox_TablesKeyPress() {
   CheckBoxQuery->setChecked(false);
-  // Opening a table arrives with the browsing commands.
-  showNotBuiltYet();
+  ButtonOpenClick(ComboBox_Tables);
 }
 
 void TFormMain::ComboBox_AliasKeyPress() { ComboBox_Tables->setFocus(); }

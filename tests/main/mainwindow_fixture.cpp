@@ -33,6 +33,35 @@ QString MainWindowEnv::makeDatabase(const QString& file, const QStringList& tabl
   return full;
 }
 
+void MainWindowEnv::execSql(const QString& file, const QStringList& statements) {
+  const QString name = QUuid::createUuid().toString();
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
+    db.setDatabaseName(path(file));
+    db.open();
+    QSqlQuery q(db);
+    for (const QString& s : statements)
+      if (!q.exec(s)) qWarning("setup statement failed: %s", qPrintable(s));
+    db.close();
+  }
+  QSqlDatabase::removeDatabase(name);
+}
+
+QVariant MainWindowEnv::queryValue(const QString& file, const QString& sql) {
+  const QString name = QUuid::createUuid().toString();
+  QVariant value;
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
+    db.setDatabaseName(path(file));
+    db.open();
+    QSqlQuery q(db);
+    if (q.exec(sql) && q.next()) value = q.value(0);
+    db.close();
+  }
+  QSqlDatabase::removeDatabase(name);
+  return value;
+}
+
 void MainWindowEnv::writeAliases(const QStringList& lines) {
   QFile f(path("aliases.ini"));
   f.open(QIODevice::WriteOnly | QIODevice::Truncate);

@@ -3,6 +3,7 @@
 // configuration folder redirected there and a scripted prompt.
 
 #include <QStringList>
+#include <QVariant>
 #include <QTemporaryDir>
 #include <memory>
 #include <string>
@@ -21,6 +22,10 @@ class MainWindowEnv {
   QString makeDatabase(const QString& file, const QStringList& tables);
   // Writes the alias file: lines as given.
   void writeAliases(const QStringList& lines);
+  // Runs statements on a SQLite file (created when missing).
+  void execSql(const QString& file, const QStringList& statements);
+  // A single-value query on a SQLite file.
+  QVariant queryValue(const QString& file, const QString& sql);
   void writeSettings(const QStringList& lines);
   QString readSettings() const;
   bool settingsExist() const;

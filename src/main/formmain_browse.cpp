@@ -1,0 +1,213 @@
+// Opening and closing the table or query shown in the data grid, the four
+// recently used tables, posting and deleting, and the state reports.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTextBlock>
+#include <QToolButton>
+
+#include "common/datetime.h"
+#include "common/formats.h"
+#include "common/programstate.h"
+#include "common/codepage.h"
+#include "common/windowhelpers.h"
+#include "db/engineerror.h"
+#include "db/query.h"
+#include "db/table.h"
+#include "main/formmain.h"
+#include "main/mru.h"
+#include "main/statement.h"
+#include "sqleditor/formmemo.h"
+#include "ui/datasource.h"
+#include "ui/dbgrid.h"
+#include "ui/prompt.h"
+
+using korvel::db::DatasetState;
+using korvel::db::EngineError;
+
+namespace {
+
+QString clockText(const char* pattern) {
+  return korvel::fromCp932(korvel::FormatDateTime(pattern, korvel::now()));
+}
+
+QString stateName(DatasetState state) {
+  switch (state) {
+    case DatasetState::Inactive: return QStringLiteral("CLOSE");
+    case DatasetState::Browse: return QStringLiteral("Browse");
+    case DatasetState::Edit: return QStringLiteral("Edit");
+    case DatasetState::Insert: return QStringLiteral("Insert");
+    case DatasetState::SetKey: return QStringLiteral("Setkey");
+    case DatasetState::CalcFields: return QStringLiteral("CalcFields");
+  }
+  return QString();
+}
+
+QStringList memoLines(const QPlainTextEdit* memo) {
+  if (memo->document()->isEmpty()) return {};
+  return memo->toPlainText().split(QLatin1Char('\n'));
+}
+
+}  // namespace
+
+void TFormMain::connectBrowseHandlers() {
+  connect(ButtonOpen, &QPushButton::clicked, this, [this] { ButtonOpenClick(ButtonOpen); });
+  connect(ButtonSEdit, &QPushButton::clicked, this, [this] { ButtonOpenClick(ButtonSEdit); });
+  connect(ButtonClose, &QPushButton::clicked, this, [this] { ButtonCloseClick(); });
+  connect(CheckBoxQuery, &QCheckBox::toggled, this, [this] { CheckBoxQueryClick(); });
+  connect(CheckBoxIAuto, &QCheckBox::toggled, this, [this] { CheckBoxQueryClick(); });
+  connect(Button8, &QPushButton::clicked, this, [this] { Button8Click(); });
+  connect(Button9, &QPushButton::clicked, this, [this] { Button9Click(); });
+  for (QPushButton* b : {ButtonMemo1, ButtonMemo2, ButtonMemo3, ButtonMemo4})
+    connect(b, &QPushButton::clicked, this, [this, b] { ButtonMemo1Click(b); });
+  connect(DataSource_Paradox, &korvel::ui::DataSource::stateChange, this,
+          [this] { DataSource_ParadoxStateChange(); });
+  connect(DataSource_Paradox, &korvel::ui::DataSource::dataChange, this,
+          [this] { DataSource_ParadoxDataChange(); });
+  connect(Table_Paradox, &korvel::db::Dataset::postError, this,
+          [this] { Table_ParadoxPostError(); });
+}
+
+void TFormMain::ButtonOpenClick(QObject* Sender) {
+  FormMemo->EditAlias->setText(ComboBox_Alias->currentText());
+  if (Sender == ButtonSEdit) CheckBoxQuery->setChecked(true);
+  CloseDataSets();
+  readOnlyFallback_ = false;
+
+  if (CheckBoxQuery->isChecked()) {
+    if (!openQuery(Sender)) return;
+  } else if (!openTable()) {
+    return;
+  }
+  SpeedButtonKensu->setEnabled(true);
+  capDisplayWidths();
+  if (CheckBoxIAuto->isChecked() && !readOnlyFallback_ && currentDataSet()->active())
+    SpeedButtonGetSimpleInfClick();
+  updateMruButtons(ComboBox_Tables->currentText());
+  korvel::db::Dataset* used =
+      CheckBoxQuery->isChecked() ? static_cast<korvel::db::Dataset*>(QueryTmp) : Table_Paradox;
+  if (used->active()) DBGrid1->setFocus();
+}
+
+// Query mode: the statement comes from the SQL editor. False when nothing is
+// to be opened (editor cancelled, empty statement).
+bool TFormMain::openQuery(QObject* Sender) {
+  EditorTableName = ComboBox_Tables->currentText();
+  EditorResult.clear();
+  if (Sender == ButtonSEdit || FormMemo->Memo1->document()->isEmpty())
+    korvel::prompt().showModal(FormMemo);
+  if (EditorResult == QLatin1String("ERROR")) return false;
+
+  const QString statement = korvel::statementFromLines(memoLines(FormMemo->Memo1));
+  if (statement.isEmpty()) return false;
+
+  Button8->setEnabled(false);
+  Button9->setEnabled(false);
+  QueryTmp->setRequestLive(true);
+  DataSource_Paradox->setDataSet(QueryTmp);
+  QueryTmp->setDatabaseName(ComboBox_Alias->currentText());
+  QueryTmp->setSql(statement);
+  try {
+    QueryTmp->prepare();
+    QueryTmp->open();
+  } catch (const EngineError& e) {
+    if (e.count() == 1 || e.count() == 3) {
+      Qz_ShowStatus(QStringLiteral("このデータを編集することはできません"), StatusBar1);
+      readOnlyFallback_ = true;
+    } else {
+      korvel::showMessage(e.lastMessage() + QStringLiteral(" , Error Code=") +
+                          QString::number(e.count()));
+    }
+  }
+  if (readOnlyFallback_) {
+    QueryTmp->setRequestLive(false);
+    Qz_OpenQuery(*QueryTmp, statement);
+  }
+  return true;
+}
+
+bool TFormMain::openTable() {
+  DataSource_Paradox->setDataSet(Table_Paradox);
+  Table_Paradox->setDatabaseName(ComboBox_Alias->currentText());
+  Table_Paradox->setTableName(ComboBox_Tables->currentText());
+  try {
+    Table_Paradox->open();
+  } catch (const EngineError& e) {
+    korvel::showError(e.lastMessage());
+    return false;
+  }
+  Button8->setEnabled(true);
+  Button9->setEnabled(true);
+  return true;
+}
+
+// Very wide columns would push the others out of sight: over 20 characters
+// becomes 15.
+void TFormMain::capDisplayWidths() {
+  korvel::db::Dataset* ds = DataSource_Paradox->dataSet();
+  if (!ds || !ds->active()) return;
+  for (int i = 0; i < ds->fieldCount(); ++i)
+    if (ds->field(i).displayWidth() > 20) ds->field(i).setDisplayWidth(15);
+  DBGrid1->applyDisplayWidths();
+}
+
+QStringList TFormMain::memoButtonCaptions() const {
+  return {ButtonMemo1->text(), ButtonMemo2->text(), ButtonMemo3->text(), ButtonMemo4->text()};
+}
+
+void TFormMain::updateMruButtons(const QString& table) {
+  QStringList captions = memoButtonCaptions();
+  korvel::updateMru(captions, table);
+  ButtonMemo1->setText(captions[0]);
+  ButtonMemo2->setText(captions[1]);
+  ButtonMemo3->setText(captions[2]);
+  ButtonMemo4->setText(captions[3]);
+}
+
+void TFormMain::ButtonCloseClick() {
+  CloseDataSets();
+  ComboBox_Tables->setFocus();
+}
+
+void TFormMain::CheckBoxQueryClick() { CloseDataSets(); }
+
+void TFormMain::Button8Click() {
+  try {
+    Table_Paradox->post();
+  } catch (const EngineError& e) {
+    korvel::showError(e.lastMessage());
+  }
+}
+
+void TFormMain::Button9Click() {
+  try {
+    Table_Paradox->deleteRecord();
+  } catch (const EngineError& e) {
+    korvel::showError(e.lastMessage());
+  }
+}
+
+void TFormMain::ButtonMemo1Click(QPushButton* Sender) {
+  CheckBoxQuery->setChecked(false);
+  const int index =
+      ComboBox_Tables->findText(Sender->text(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (index >= 0) ComboBox_Tables->setCurrentIndex(index);
+}
+
+void TFormMain::DataSource_ParadoxStateChange() {
+  Label_Status->setText(stateName(Table_Paradox->state()));
+  ComboBox_Story->addItem(Label_Status->text() + QLatin1Char(':') + clockText("hh:nn:ss"));
+}
+
+void TFormMain::DataSource_ParadoxDataChange() {
+  Label_OnDataChange->setText(QStringLiteral("変更時刻 ") + clockText("hh:nn:ss"));
+}
+
+void TFormMain::Table_ParadoxPostError() {
+  Label_OnDataChange->setText(QStringLiteral("Error Time ") + clockText("hh:nn:ss"));
+}

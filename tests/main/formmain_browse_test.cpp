@@ -1,0 +1,255 @@
+// Opening tables and queries in the main window, the format grid and test data.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolButton>
+
+#include "common/formats.h"
+#include "common/programstate.h"
+#include "controls/combogrid.h"
+#include "controls/numedit.h"
+#include "controls/spbtn2.h"
+#include "db/query.h"
+#include "db/table.h"
+#include "main/formmain.h"
+#include "mainwindow_fixture.h"
+#include "sqleditor/formmemo.h"
+#include "ui/datasource.h"
+
+namespace {
+
+class BrowseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QStringList setup = {
+        "CREATE TABLE ITEMS (ID INTEGER PRIMARY KEY, CODE VARCHAR(20), NOTE VARCHAR(21), "
+        "QTY INTEGER, STAMP DATETIME)",
+        "CREATE TABLE OTHER (ID INTEGER PRIMARY KEY, ITEM INTEGER)"};
+    for (int i = 1; i <= 6; ++i)
+      setup << QStringLiteral("INSERT INTO ITEMS VALUES (%1, 'C%1', 'n', %1, NULL)").arg(i);
+    env.execSql("t.sqlite", setup);
+    env.writeAliases({"[T]", "TYPE=SQLITE", "PATH=" + env.path("t.sqlite")});
+    form = env.start();
+    form->show();
+    env.prompt.clear();
+  }
+
+  void openTable(const QString& name) {
+    form->ComboBox_Tables->setEditText(name);
+    form->ButtonOpenClick(form->ButtonOpen);
+  }
+
+  void setMemo(const QString& text) { FormMemo->Memo1->setPlainText(text); }
+
+  QString cell(int col, int row) const { return form->ComboGrid1->Cells(col, row); }
+
+  MainWindowEnv env;
+  TFormMain* form = nullptr;
+};
+
+TEST_F(BrowseTest, OpeningATableFillsGridFormatGridAndRecentList) {
+  openTable("ITEMS");
+  ASSERT_TRUE(form->Table_Paradox->active());
+  EXPECT_EQ(form->DataSource_Paradox->dataSet(), form->Table_Paradox);
+  EXPECT_TRUE(form->Button8->isEnabled());
+  EXPECT_TRUE(form->SpeedButtonKensu->isEnabled());
+  EXPECT_TRUE(form->SpeedButtonDMake->isEnabled());
+  EXPECT_EQ(form->ButtonMemo1->text(), "ITEMS");
+  EXPECT_EQ(form->Label_Status->text(), "Browse");
+  EXPECT_TRUE(form->ComboBox_Story->itemText(form->ComboBox_Story->count() - 1)
+                  .startsWith("Browse:"));
+  EXPECT_TRUE(form->Label_OnDataChange->text().startsWith("変更時刻 "));
+
+  EXPECT_EQ(form->ComboGrid1->ColCount(), 6);
+  EXPECT_EQ(cell(1, 0), "ID");
+  EXPECT_EQ(cell(1, 1), "TIntegerField");
+  EXPECT_EQ(cell(2, 1), "TStringField");
+  EXPECT_EQ(cell(5, 1), "TDateTimeField");
+  EXPECT_EQ(cell(0, 2), "初期値");
+  EXPECT_EQ(FormMemo->ComboBoxItem->count(), 5);
+  EXPECT_EQ(env.prompt.messageCount(), 0);
+}
+
+TEST_F(BrowseTest, WideColumnsAreCappedAtFifteen) {
+  openTable("ITEMS");
+  EXPECT_EQ(form->Table_Paradox->fieldByName("CODE").displayWidth(), 20);
+  EXPECT_EQ(form->Table_Paradox->fieldByName("NOTE").displayWidth(), 15);
+  EXPECT_EQ(cell(3, 7), "15");
+}
+
+TEST_F(BrowseTest, WidthCellAppliesOnDoubleClickAndLettersGiveOne) {
+  openTable("ITEMS");
+  form->ComboGrid1->SetCells(2, 7, "30");
+  form->ComboGrid1->FocusCell(2, 7);
+  form->ComboGrid1DblClick();
+  EXPECT_EQ(form->Table_Paradox->fieldByName("CODE").displayWidth(), 30);
+  form->ComboGrid1->SetCells(2, 7, "abc");
+  int enter = Qt::Key_Return;
+  form->ComboGrid1KeyDown(enter);
+  EXPECT_EQ(form->Table_Paradox->fieldByName("CODE").displayWidth(), 1);
+}
+
+TEST_F(BrowseTest, FormatGridNeedsAnOpenDataset) {
+  form->SpeedButtonGetSimpleInfClick();
+  EXPECT_EQ(env.prompt.lastMessage(), "表がオープンされていないと実行できません");
+  EXPECT_FALSE(form->SpeedButtonDMake->isEnabled());
+}
+
+TEST_F(BrowseTest, DataCopyPutsTheCurrentRecordIntoTheInitialValues) {
+  openTable("ITEMS");
+  form->Table_Paradox->moveTo(2);
+  form->SpeedButtonDBCopyClick();
+  EXPECT_EQ(cell(1, 2), "3");
+  EXPECT_EQ(cell(2, 2), "C3");
+}
+
+TEST_F(BrowseTest, QueryModeOpensTheEditorStatementWithoutCommentLines) {
+  setMemo("//[T]\nSELECT * FROM ITEMS\nWHERE QTY > 2");
+  form->CheckBoxQuery->setChecked(true);
+  form->ButtonOpenClick(form->ButtonOpen);
+  // The memo holds a statement: "表Open" does not show the editor.
+  EXPECT_EQ(env.prompt.records.size(), 0);
+  ASSERT_TRUE(form->QueryTmp->active());
+  EXPECT_EQ(form->QueryTmp->sqlText(), " SELECT * FROM ITEMS WHERE QTY > 2");
+  EXPECT_TRUE(form->QueryTmp->live());
+  EXPECT_FALSE(form->Button8->isEnabled());
+  form->SpeedButtonKensuClick();
+  EXPECT_EQ(form->LabelKensu->text(), "4");
+}
+
+TEST_F(BrowseTest, SqlEditButtonAlwaysShowsTheEditor) {
+  setMemo("SELECT * FROM ITEMS");
+  form->ButtonOpenClick(form->ButtonSEdit);
+  ASSERT_EQ(env.prompt.records.size(), 1);
+  EXPECT_EQ(env.prompt.records[0].kind, korvel::PromptRecord::Modal);
+  EXPECT_TRUE(form->CheckBoxQuery->isChecked());
+  EXPECT_EQ(FormMemo->EditAlias->text(), "T");
+}
+
+TEST_F(BrowseTest, CancelledEditorOrCommentOnlyStatementOpensNothing) {
+  env.prompt.onModal = [](QWidget*) {
+    EditorResult = "ERROR";
+    return 0;
+  };
+  setMemo("SELECT * FROM ITEMS");
+  form->ButtonOpenClick(form->ButtonSEdit);
+  EXPECT_FALSE(form->QueryTmp->active());
+  env.prompt.onModal = nullptr;
+
+  setMemo("// nothing to run");
+  form->ButtonOpenClick(form->ButtonOpen);
+  EXPECT_FALSE(form->QueryTmp->active());
+  EXPECT_EQ(form->ButtonMemo1->text(), "ButtonMemo(&1)");
+}
+
+TEST_F(BrowseTest, JoinFallsBackToReadOnly) {
+  setMemo("SELECT I.CODE, O.ID FROM ITEMS I, OTHER O WHERE I.ID = O.ITEM");
+  form->CheckBoxQuery->setChecked(true);
+  form->ButtonOpenClick(form->ButtonOpen);
+  EXPECT_EQ(form->StatusPanel1->text(), "このデータを編集することはできません");
+  ASSERT_TRUE(form->QueryTmp->active());
+  EXPECT_FALSE(form->QueryTmp->live());
+  EXPECT_EQ(env.prompt.messageCount(), 0);
+}
+
+TEST_F(BrowseTest, RecentButtonSelectsItsTableWithoutOpening) {
+  form->ButtonMemo2->setText("OTHER");
+  form->CheckBoxQuery->setChecked(true);
+  form->ButtonMemo1Click(form->ButtonMemo2);
+  EXPECT_FALSE(form->CheckBoxQuery->isChecked());
+  EXPECT_EQ(form->ComboBox_Tables->currentText(), "OTHER");
+  EXPECT_FALSE(form->Table_Paradox->active());
+}
+
+TEST_F(BrowseTest, DecimalsButtonsSetCurrencyDecimals) {
+  form->SpBtnDecimals->click();
+  EXPECT_EQ(korvel::formatSettings().currencyDecimals, 2);
+  form->SpBtnDecimals2->click();
+  EXPECT_EQ(korvel::formatSettings().currencyDecimals, 6);
+  EXPECT_FALSE(form->SpBtnDecimals->Down());
+  form->SpBtnDecimals2->click();
+  EXPECT_EQ(korvel::formatSettings().currencyDecimals, 4);
+}
+
+class TestDataRunTest : public BrowseTest {
+ protected:
+  void prepare(bool append, const QString& first, const QString& last) {
+    openTable("ITEMS");
+    form->CheckBoxDApp->setChecked(append);
+    form->NumEditFirst->setText(first);
+    form->NumEditEnd->setText(last);
+  }
+  int rows() { return env.queryValue("t.sqlite", "SELECT COUNT(*) FROM ITEMS").toInt(); }
+  QString code(int id) {
+    return env.queryValue("t.sqlite", QString("SELECT CODE FROM ITEMS WHERE ID=%1").arg(id)).toString();
+  }
+};
+
+TEST_F(TestDataRunTest, AppendWritesValuesBackAndRaisesLastToFirst) {
+  prepare(true, "10", "5");
+  form->ComboGrid1->SetCells(1, 2, "100");
+  form->ComboGrid1->SetCells(1, 3, "1");
+  form->ComboGrid1->SetCells(2, 2, "K000");
+  form->ComboGrid1->SetCells(2, 3, "1");
+  form->ComboGrid1->SetCells(2, 4, "K%3.3d");
+  form->SpeedButtonDMakeClick();
+  EXPECT_EQ(env.prompt.messageCount(), 0) << env.prompt.lastMessage().toStdString();
+  EXPECT_EQ(rows(), 16);
+  EXPECT_EQ(code(101), "K001");
+  EXPECT_EQ(code(110), "K010");
+  EXPECT_EQ(cell(2, 2), "K010");
+  EXPECT_EQ(cell(1, 2), "110");
+}
+
+TEST_F(TestDataRunTest, ZeroBoundsAppendExactlyOne) {
+  prepare(true, "", "");
+  form->ComboGrid1->SetCells(1, 2, "50");
+  form->SpeedButtonDMakeClick();
+  EXPECT_EQ(rows(), 7);
+}
+
+TEST_F(TestDataRunTest, OverwriteTouchesOnlyTheRangeAndStopsAtTheEnd) {
+  prepare(false, "3", "5");
+  form->ComboGrid1->SetCells(2, 2, "X");
+  form->ComboGrid1->SetCells(2, 4, "Y");
+  form->SpeedButtonDMakeClick();
+  EXPECT_EQ(code(2), "C2");
+  EXPECT_EQ(code(3), "YX");
+  EXPECT_EQ(code(5), "YYYX");
+  EXPECT_EQ(code(6), "C6");
+
+  form->NumEditFirst->setText("5");
+  form->NumEditEnd->setText("99");
+  form->SpeedButtonDMakeClick();
+  EXPECT_EQ(rows(), 6);
+  EXPECT_EQ(code(6), "YYYYYX");
+}
+
+TEST_F(TestDataRunTest, BadFormatEndsTheRunKeepingPostedRows) {
+  prepare(true, "1", "3");
+  form->ComboGrid1->SetCells(1, 2, "200");
+  form->ComboGrid1->SetCells(2, 2, "1");
+  form->ComboGrid1->SetCells(2, 4, "%s");
+  form->SpeedButtonDMakeClick();
+  EXPECT_EQ(env.prompt.messageCount(), 1);
+  EXPECT_TRUE(env.prompt.lastMessage().startsWith("*E:"));
+  EXPECT_EQ(rows(), 6);
+}
+
+TEST_F(TestDataRunTest, UnknownFieldNameEndsTheRunWithAMessage) {
+  prepare(true, "1", "2");
+  form->ComboGrid1->SetCells(1, 0, "NOSUCH");
+  form->ComboGrid1->SetCells(1, 2, "300");
+  form->SpeedButtonDMakeClick();
+  EXPECT_EQ(env.prompt.messageCount(), 1);
+  EXPECT_EQ(rows(), 6);
+}
+
+}  // namespace
