@@ -19,10 +19,16 @@ bool IsTextKind(const TCellKind& kind) { return kind.Kind() == ckEdit || kind.Ki
 // are drawn whole (up to the cell's edge).
 void DrawAlignedText(QPainter& p, const QRect& rect, const QString& text, quint8 flags,
                      int margin, bool fixed, const QColor& back) {
-  const QFontMetrics fm = p.fontMetrics();
-  const QPoint at = AlignedTextPos(rect, fm.horizontalAdvance(text), fm.height(), flags, margin, fixed);
   p.fillRect(rect, back);
   if (text.isEmpty()) return;
+  const QFontMetrics fm = p.fontMetrics();
+  const int width = fm.horizontalAdvance(text);
+  const QPoint at = AlignedTextPos(rect, width, fm.height(), flags, margin, fixed);
+  const QRect textRect(at, QSize(width, fm.height()));
+  if (rect.contains(textRect)) {  // clipping only where the text overflows
+    p.drawText(QPoint(at.x(), at.y() + fm.ascent()), text);
+    return;
+  }
   p.save();
   p.setClipRect(rect, Qt::IntersectClip);
   p.drawText(QPoint(at.x(), at.y() + fm.ascent()), text);
