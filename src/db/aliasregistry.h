@@ -1,6 +1,28 @@
 #pragma once
 // The aliases of the alias file: one INI section per alias, its NAME=VALUE
 // parameters kept in file order. Passwords are never part of an alias.
+//
+//   [DEMO]                      TYPE=SQLITE
+//   PATH=/path/to/file.sqlite   the database file; it must exist
+//
+//   [SALES]                     TYPE=POSTGRESQL
+//   SERVER NAME=db.example      host (empty: the local socket)
+//   PORT=5432
+//   DATABASE NAME=sales
+//   USER NAME=clerk             proposed in the login dialog
+//
+//   [ORA]                       TYPE=ODBC
+//   ODBC DSN=ORA_DSN            a data source name, or a connection string
+//                               ("DRIVER={PostgreSQL Unicode};SERVER=...;BoolsAsChar=0")
+//   USER NAME=scott
+//
+// Server aliases (POSTGRESQL, ODBC) ask for user and password at connection
+// unless LOGIN PROMPT=FALSE, when the driver's own means (a password file,
+// trust authentication, the DSN) must supply them.
+//
+// System tables: SQLite's sqlite_master and the sqlite_* tables; for
+// PostgreSQL the pg_catalog and information_schema tables; for ODBC what
+// the source reports as SYSTEM TABLE.
 
 #include <QString>
 #include <QStringList>

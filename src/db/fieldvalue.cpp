@@ -125,7 +125,8 @@ bool parseEditText(FieldKind kind, int size, const QString& text, QVariant& out,
     return false;
   };
   if (kind == FieldKind::String || kind == FieldKind::Memo) {
-    if (kind == FieldKind::String && size > 0 && text.size() > size)
+    // Lengths count characters as the databases do (a surrogate pair is one).
+    if (kind == FieldKind::String && size > 0 && text.toUcs4().size() > size)
       return fail(QStringLiteral("'%1' is longer than %2 characters").arg(text).arg(size));
     out = text;
     return true;

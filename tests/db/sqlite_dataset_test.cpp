@@ -127,6 +127,7 @@ TEST_F(SqliteTest, CancelDiscardsAndBadTextIsRefused) {
       EXPECT_TRUE(e.lastMessage().contains(field)) << e.lastMessage().toStdString();
     }
   }
+  t.fieldByName(QStringLiteral("EMP_NAME")).setEditText(QString(10, u'x') + QStringLiteral("𠮷𠮷𠮷𠮷𠮷𠮷𠮷𠮷𠮷𠮷"));  // 20 characters
   t.cancel();
   EXPECT_EQ(direct(QStringLiteral("SELECT BIRTH_DATE FROM EMPLOYEE WHERE EMP_NO=1001")).toString(), QStringLiteral("1980-04-12"));
 }
