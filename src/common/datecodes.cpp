@@ -14,7 +14,7 @@
 
 namespace {
 
-int g_pageCounter = 0;
+long long g_pageCounter = 0;  // wide enough never to overflow in a run
 
 const std::string& kanji(int which) {  // 年 月 日
   static const std::string parts[] = {korvel::cp932Text("年"), korvel::cp932Text("月"),
@@ -178,7 +178,7 @@ std::string Qz_DateToCnsText(const std::string& text, const std::string& code) {
 
 namespace korvel {
 
-int pageCounter() { return g_pageCounter; }
+long long pageCounter() { return g_pageCounter; }
 
 bool renderGivenCode(const std::string& code, double value, std::string& out) {
   out.clear();

@@ -29,7 +29,7 @@ double Qz_StrToDateTimeY2K(const std::string& text);
 namespace korvel {
 
 // The page counter behind "Cns_PAGE" (starts at 0, only grows).
-int pageCounter();
+long long pageCounter();
 
 // Renders value by a code as Qz_DateToCnsText does; false for a code that
 // routine does not render.

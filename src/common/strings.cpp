@@ -53,6 +53,13 @@ std::string quoted(std::string_view text, char quote) {
   return out;
 }
 
+// End of the run of single-byte characters from i that `stops` does not stop.
+template <typename Stop>
+size_t runEnd(std::string_view t, size_t i, Stop stops) {
+  while (i < t.size() && !stops(t[i]) && !isLeadByte(t[i])) ++i;
+  return i;
+}
+
 }  // namespace
 
 int Qz_PosFrom(std::string_view text, std::string_view sub, int from) {
@@ -70,6 +77,7 @@ std::string Qz_ReplaceAll(std::string_view text, std::string_view oldText,
                           std::string_view newText) {
   if (oldText == newText || oldText.empty()) return std::string(text);
   std::string out;
+  if (newText.size() >= oldText.size()) out.reserve(text.size() + text.size() / 8);
   size_t from = 0;
   for (size_t at = findAligned(text, oldText, 0); at != std::string_view::npos;
        at = findAligned(text, oldText, from)) {
@@ -254,8 +262,11 @@ bool Qz_SplitTokens(std::string_view line, std::vector<std::string>& list) {
           Qz_AddItem(token, list);
           token.clear();
           state = State::Between;
-        } else {
-          token += c;
+        } else {  // the run up to the next quote or double-byte character
+          const size_t end = runEnd(line, i, [](char b) { return b == '\''; });
+          token.append(line, i, end - i);
+          i = end;
+          continue;
         }
         break;
       case State::Plain:
@@ -263,8 +274,11 @@ bool Qz_SplitTokens(std::string_view line, std::vector<std::string>& list) {
           Qz_AddItem(token, list);
           token.clear();
           state = State::Between;
-        } else {
-          token += c;
+        } else {  // the run up to the next blank or double-byte character
+          const size_t end = runEnd(line, i, isBlank);
+          token.append(line, i, end - i);
+          i = end;
+          continue;
         }
         break;
     }
