@@ -93,6 +93,10 @@ class TComboGrid : public QAbstractScrollArea {
   void HideEditor();
   TComboInplaceEdit* InplaceEditor() const { return editor_; }
 
+  // The text a non-fixed ckEdit or ckDropDown cell shows: in ckEdit columns
+  // with a display format (item 1), the cell text formatted as a number
+  // when it is one; otherwise the cell text itself.
+  QString DataCellText(int col, int row);
   // The text a button or check cell shows: item 0 of its kind, or the cell's
   // own text for the "%%USECELLDATA%%" marker and for check columns.
   QString KindCellCaption(int col, int row);

@@ -351,11 +351,13 @@ void TComboGrid::mouseReleaseEvent(QMouseEvent* e) {
   emit OnClick();
 }
 
+// The second press of a double click: reported, and it presses a button or
+// check cell again, as any press does.
 void TComboGrid::mouseDoubleClickEvent(QMouseEvent* e) {
-  if (e->button() == Qt::LeftButton) {
-    leftButtonDown_ = true;
-    emit OnDblClick();
-  }
+  if (e->button() != Qt::LeftButton) return;
+  leftButtonDown_ = true;
+  emit OnDblClick();
+  LeftButtonPress(e->position().toPoint());
 }
 
 // A press in a button cell, or in an editable check cell of an editing grid,

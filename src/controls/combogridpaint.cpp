@@ -138,12 +138,8 @@ void TComboGrid::DrawCell(int ACol, int ARow, const QRect& Rect, TGridDrawState 
       else
         DrawKindCellAt(ACol, ARow, Rect, false, false);
     } else if (IsTextKind(*kind)) {
-      QString shown = text;
-      QString formatted;
-      if (kind->Kind() == ckEdit && kind->Items().size() >= 2 && !kind->ItemText(1).isEmpty() &&
-          !text.isEmpty() && FormatCellNumber(kind->ItemText(1), text, formatted))
-        shown = formatted;
-      DrawAlignedText(p, Rect, shown, kind->CellAlign(), kind->Margin(), false, cellBack_);
+      DrawAlignedText(p, Rect, DataCellText(ACol, ARow), kind->CellAlign(), kind->Margin(), false,
+                      cellBack_);
     } else {
       DrawKindCellAt(ACol, ARow, Rect, ACol == pressedCol_ && ARow == pressedRow_,
                      State.testFlag(gdFocused));
@@ -164,6 +160,16 @@ void TComboGrid::Paint() {
   canvas_->fillRect(rect, cellBack_);
   canvas_->setPen(cellFore_);
   DrawCell(col_, row_, rect, TGridDrawState());
+}
+
+QString TComboGrid::DataCellText(int col, int row) {
+  const TCellKind* kind = GetCellKind(col);
+  const QString text = Cells(col, row);
+  QString formatted;
+  if (kind->Kind() == ckEdit && kind->Items().size() >= 2 && !kind->ItemText(1).isEmpty() &&
+      !text.isEmpty() && FormatCellNumber(kind->ItemText(1), text, formatted))
+    return formatted;
+  return text;
 }
 
 // Which text a button or check cell shows.

@@ -101,6 +101,19 @@ TEST(DisplayFormat, NumbersAreFormattedOthersLeftAlone) {
   EXPECT_EQ(out, "-3.00");
 }
 
+TEST_F(ComboGridTest, OnlyNonFixedEditCellsUseTheDisplayFormat) {
+  TCellKind* kind = grid.GetCellKind(1);
+  kind->AddItem(QString());
+  kind->AddItem("#,##0");
+  grid.SetCells(1, 1, "1234.56");
+  grid.SetCells(1, 2, "n/a");
+  EXPECT_EQ(grid.DataCellText(1, 1), "1,235");
+  EXPECT_EQ(grid.DataCellText(1, 2), "n/a");
+  EXPECT_EQ(grid.DataCellText(1, 3), "");
+  kind->SetKind(ckDropDown);
+  EXPECT_EQ(grid.DataCellText(1, 1), "1234.56");
+}
+
 TEST_F(ComboGridTest, TypingOpensTheEditorAndWritesTheCell) {
   grid.FocusCell(1, 1);
   QSignalSpy edits(&grid, &TComboGrid::OnSetEditText);

@@ -75,6 +75,15 @@ TEST_F(KindCellGrid, ClickingACheckCellCyclesAndReportsOnce) {
   EXPECT_FALSE(grid.InplaceEditor() && grid.InplaceEditor()->isVisible());
 }
 
+TEST_F(KindCellGrid, DoubleClickIsTwoClicks) {
+  QSignalSpy dbl(&grid, &TComboGrid::OnDblClick);
+  Click(1, 1);
+  QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, Center(1, 1));  // the second press
+  QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, Center(1, 1));
+  EXPECT_EQ(grid.Cells(1, 1), "Y");  // N after the first click, Y after the second
+  EXPECT_EQ(dbl.count(), 1);
+}
+
 TEST_F(KindCellGrid, CheckCellsIgnoreClicksWhenNotEditableOrNotEditing) {
   QSignalSpy clicks(&grid, &TComboGrid::OnGridBtnClick);
   grid.GetCellKind(1)->SetEditable(false);
