@@ -28,17 +28,19 @@ std::string booleanText(const std::string& v) {
   return "0";
 }
 
-// D(v, code): the value read leniently and rendered by the code.
-std::string dateText(const std::string& v, const char* code) {
+// D(v, code): the value read leniently and rendered by the code. Checked:
+// an unreadable date raises instead of becoming 2000/01/01.
+std::string dateText(const std::string& v, const char* code, bool checked) {
   std::string out;
-  korvel::renderGivenCode(code, korvel::parseDateTimeOrThrow(v), out);
+  korvel::renderGivenCode(code, checked ? korvel::parseDateTimeOrThrow(v) : Qz_ParseDateTime(v),
+                          out);
   return out;
 }
 
 std::string dateLiteral(Form form, const std::string& v, const char* code,
-                        const char* oracleMask, const char* paradoxType) {
+                        const char* oracleMask, const char* paradoxType, bool checked) {
   if (v.empty()) return "NULL";
-  const std::string d = dateText(v, code);
+  const std::string d = dateText(v, code, checked);
   switch (form) {
     case Form::Access: return "#" + d + "#";
     case Form::Oracle: return "TO_DATE( '" + d + "', '" + oracleMask + "' )";
@@ -47,7 +49,8 @@ std::string dateLiteral(Form form, const std::string& v, const char* code,
   return {};
 }
 
-std::string literal(Form form, const std::string& type, const std::string& value) {
+std::string literal(Form form, const std::string& type, const std::string& value,
+                    bool checked = false) {
   const std::string v = value == "---" ? std::string() : value;
   if (type == "CH") {
     // The Paradox form keeps line breaks inside the string but still doubles
@@ -58,10 +61,10 @@ std::string literal(Form form, const std::string& type, const std::string& value
     return out += "'";
   }
   if (type == "NU") return v.empty() ? "NULL" : Qz_NumText(v);
-  if (type == "DA") return dateLiteral(form, v, "Cns_YYYYMMDDO", "YYYY/MM/DD", "DATE");
+  if (type == "DA") return dateLiteral(form, v, "Cns_YYYYMMDDO", "YYYY/MM/DD", "DATE", checked);
   if (type == "DT")
-    return dateLiteral(form, v, "Cns_YYYYMMDDHHMMSSO", "YYYY/MM/DD HH24:MI:SS", "DATE");
-  if (type == "TI") return dateLiteral(form, v, "Cns_HHMMSS", "HH24:MI:SS", "TIME");
+    return dateLiteral(form, v, "Cns_YYYYMMDDHHMMSSO", "YYYY/MM/DD HH24:MI:SS", "DATE", checked);
+  if (type == "TI") return dateLiteral(form, v, "Cns_HHMMSS", "HH24:MI:SS", "TIME", checked);
   if (type == "BL") return form == Form::Paradox ? std::string() : booleanText(v);
   return {};
 }
@@ -144,9 +147,22 @@ std::string Qz_ParaSqlAddSepa(const std::string& type, const std::string& value)
   return literal(Form::Paradox, type, value);
 }
 
+namespace {
+
+Form formOf(const std::string& kind) {
+  if (kind == "MSACCESS") return Form::Access;
+  if (kind == "PARADOX") return Form::Paradox;
+  return Form::Oracle;
+}
+
+}  // namespace
+
 std::string Qz_SqlAddSepa(const std::string& kind, const std::string& type,
                           const std::string& value) {
-  if (kind == "MSACCESS") return Qz_AccSqlAddSepa(type, value);
-  if (kind == "PARADOX") return Qz_ParaSqlAddSepa(type, value);
-  return Qz_OraSqlAddSepa(type, value);
+  return literal(formOf(kind), type, value);
+}
+
+std::string korvel::sqlAddSepaChecked(const std::string& kind, const std::string& type,
+                                      const std::string& value) {
+  return literal(formOf(kind), type, value, true);
 }

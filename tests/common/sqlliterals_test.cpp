@@ -51,14 +51,21 @@ TEST(SqlLiterals, DateForms) {
   EXPECT_EQ(Qz_ParaSqlAddSepa("TI", "23:59:59"), "CAST( '23:59:59' AS TIME )");
 }
 
-TEST(SqlLiterals, UnreadableDatesAndTimesRaise) {
-  // Writing 2000/01/01 in place of an unreadable value would store a wrong date.
-  EXPECT_THROW(Qz_OraSqlAddSepa("DA", "abc"), ConvertError);
-  EXPECT_THROW(Qz_AccSqlAddSepa("DT", "1996/13/40 10:00"), ConvertError);
+TEST(SqlLiterals, UnreadableDatesAndTimes) {
+  ScopedNow fixed(encodeDate(2026, 6, 1));
+  // The lenient routines write the parser's default date ...
+  EXPECT_EQ(Qz_OraSqlAddSepa("DA", "abc"), "TO_DATE( '2000/01/01', 'YYYY/MM/DD' )");
+  EXPECT_EQ(Qz_AccSqlAddSepa("DT", "1996/13/40 10:00"), "#2000/01/01 10:00:00#");
+  // ... the checked one refuses to store a substitute date.
+  EXPECT_THROW(sqlAddSepaChecked("ORACLE", "DA", "abc"), ConvertError);
+  EXPECT_THROW(sqlAddSepaChecked("MSACCESS", "DT", "1996/13/40 10:00"), ConvertError);
+  EXPECT_EQ(sqlAddSepaChecked("PARADOX", "DA", "1996/1/5"), "CAST( '1996/01/05' AS DATE )");
+  EXPECT_EQ(sqlAddSepaChecked("ORACLE", "TI", "10:30"), "TO_DATE( '10:30:00', 'HH24:MI:SS' )");
+  EXPECT_EQ(sqlAddSepaChecked("PARADOX", "CH", "O'Neil"), "'O''Neil'");
+  // An invalid time part raises in both.
   EXPECT_THROW(Qz_OraSqlAddSepa("DT", "1996/01/05 25:00"), ConvertError);
   EXPECT_THROW(Qz_ParaSqlAddSepa("TI", "10:6x"), ConvertError);
-  // The lenient reading itself is unchanged for the code routines.
-  EXPECT_EQ(Qz_DateToCnsText("abc", "Cns_YYYYMMDDO"), "2000/01/01");
+  EXPECT_THROW(sqlAddSepaChecked("ORACLE", "TI", "10:6x"), ConvertError);
 }
 
 TEST(SqlLiterals, BooleanForms) {

@@ -140,6 +140,7 @@ void checkNumbersAndDates(const std::string& text, const std::string& input) {
     Qz_ParseDateTime(text);
     Qz_DateToCnsText(text, "Cns_YYYYMMDDHHMMSSO");
     Qz_OraSqlAddSepa("DT", text);
+    korvel::sqlAddSepaChecked("MSACCESS", "DA", text);
   } catch (const korvel::ConvertError&) {
   }
   const std::string ch = Qz_OraSqlAddSepa("CH", text);
