@@ -99,12 +99,15 @@ struct Dataset::Impl {
 
   void write();  // the post of the edit or insert buffer
   int positionOf(const QVector<QVariant>& orderValues, int columns);  // rows before the key
+  QString keyComparison(const QVector<QVariant>& values, int columns, const QString& op,
+                        QVector<QVariant>& binds) const;
   QVector<QVariant> locatorOf(const Row& row) const;
 
  private:
   bool bySequence() const;
   void loadPage(int page);
   std::vector<Row> readPage(int start, int count);
+  bool readByNeighbour(int start, int count, std::vector<Row>& rows);
   std::vector<Row> readSequential(int start, int count);
   QString pageSql(int offset, int limit, bool reverse) const;
   Row readRow(QSqlQuery& q) const;

@@ -86,14 +86,56 @@ std::vector<Row> Dataset::Impl::readSequential(int start, int count) {
   return rows;
 }
 
+// Rows next to a cached neighbour page are read by key ("after the last key
+// of the page before", "before the first key of the page after"), so walking
+// a table costs the same at its end as at its start.
+bool Dataset::Impl::readByNeighbour(int start, int count, std::vector<Row>& rows) {
+  if (!source.orderIsKey || start == 0) return false;
+  const int page = start / kPageSize;
+  bool forward = true;
+  const Row* anchor = nullptr;
+  if (auto before = pages.find(page - 1);
+      before != pages.end() && static_cast<int>(before->second.rows.size()) == kPageSize) {
+    anchor = &before->second.rows.back();
+  } else if (auto after = pages.find(page + 1); after != pages.end() && !after->second.rows.empty()) {
+    anchor = &after->second.rows.front();
+    forward = false;
+  }
+  if (!anchor) return false;
+  QVector<QVariant> binds;
+  const QString condition = keyComparison(locatorOf(*anchor), source.order.size(),
+                                          forward ? QStringLiteral(">") : QStringLiteral("<"), binds);
+  QStringList terms = source.order;
+  if (!forward)
+    for (auto& t : terms) t += QStringLiteral(" DESC");
+  QSqlQuery q(db());
+  q.setForwardOnly(true);
+  prepareOrThrow(q, QStringLiteral("%1 WHERE %2 ORDER BY %3 LIMIT %4")
+                        .arg(source.select, condition, terms.join(QStringLiteral(", ")))
+                        .arg(count),
+                 QStringLiteral("Cannot read the rows"));
+  for (const auto& v : binds) q.addBindValue(v);
+  execOrThrow(q, QStringLiteral("Cannot read the rows"));
+  while (q.next()) rows.push_back(readRow(q));
+  if (forward) {
+    if (static_cast<int>(rows.size()) < count) knownCount = start + static_cast<int>(rows.size());
+    return true;
+  }
+  std::reverse(rows.begin(), rows.end());
+  if (static_cast<int>(rows.size()) == count) return true;
+  rows.clear();  // rows went away meanwhile: read by position instead
+  return false;
+}
+
 std::vector<Row> Dataset::Impl::readPage(int start, int count) {
   if (bySequence()) return readSequential(start, count);
+  std::vector<Row> rows;
+  if (driver->paging() == PagingStyle::LimitOffset && readByNeighbour(start, count, rows)) return rows;
   // Pages past the middle of an ordered table are read backwards from its
   // end, so the last page costs as little as the first.
   const bool reverse = knownCount >= 0 && source.orderIsKey && start > knownCount / 2;
   QSqlQuery q(db());
   q.setForwardOnly(true);
-  std::vector<Row> rows;
   if (reverse) {
     const int limit = std::min(count, knownCount - start);
     if (limit <= 0) return rows;
@@ -196,25 +238,29 @@ QVector<QVariant> Dataset::Impl::locatorOf(const Row& row) const {
   return values;
 }
 
-// Rows that sort before `orderValues` on the first `columns` order terms:
-// (a < ?) OR (a = ? AND b < ?) ...
-int Dataset::Impl::positionOf(const QVector<QVariant>& orderValues, int columns) {
+// (a OP ?) OR (a = ? AND b OP ?) ... over the first `columns` order terms.
+QString Dataset::Impl::keyComparison(const QVector<QVariant>& values, int columns,
+                                     const QString& op, QVector<QVariant>& binds) const {
   QStringList alternatives;
-  QVector<QVariant> binds;
   for (int i = 0; i < columns; ++i) {
     QStringList terms;
     for (int j = 0; j < i; ++j) {
       terms << source.order[j] + QStringLiteral(" = ?");
-      binds << orderValues[j];
+      binds << values[j];
     }
-    terms << source.order[i] + QStringLiteral(" < ?");
-    binds << orderValues[i];
+    terms << source.order[i] + u' ' + op + QStringLiteral(" ?");
+    binds << values[i];
     alternatives << u'(' + terms.join(QStringLiteral(" AND ")) + u')';
   }
+  return alternatives.join(QStringLiteral(" OR "));
+}
+
+// Rows that sort before `orderValues` on the first `columns` order terms.
+int Dataset::Impl::positionOf(const QVector<QVariant>& orderValues, int columns) {
+  QVector<QVariant> binds;
+  const QString condition = keyComparison(orderValues, columns, QStringLiteral("<"), binds);
   QSqlQuery q(db());
-  prepareOrThrow(q,
-                 QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2")
-                     .arg(source.table, alternatives.join(QStringLiteral(" OR "))),
+  prepareOrThrow(q, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(source.table, condition),
                  QStringLiteral("Cannot locate the record"));
   for (const auto& v : binds) q.addBindValue(v);
   execOrThrow(q, QStringLiteral("Cannot locate the record"));

@@ -2,6 +2,7 @@
 // editing, key search, definitions, live results and paging.
 
 #include <QDate>
+#include <QSet>
 #include <QSqlQuery>
 
 #include "db/datasetimpl.h"
@@ -417,6 +418,42 @@ TEST_F(SqliteTest, PagingKeepsMemoryBoundedAndReadsEveryRow) {
   EXPECT_EQ(t.field(0).asString(), QStringLiteral("A00551"));
   t.moveTo(449);
   EXPECT_EQ(t.field(0).asString(), QStringLiteral("A00450"));
+
+  // Backwards from the end, page by page.
+  t.close();
+  t.open();
+  t.last();
+  int expected = 1000;
+  for (; !t.bof(); t.prior()) {
+    ASSERT_EQ(t.field(0).asString(), QStringLiteral("A%1").arg(expected, 5, 10, QLatin1Char('0')));
+    --expected;
+  }
+  EXPECT_EQ(expected, 0);
+}
+
+TEST_F(SqliteTest, WalksATableWithACompositeKeyInKeyOrder) {
+  Query q;
+  q.setDatabaseName(QStringLiteral("LITE"));
+  q.setSql(QStringLiteral("CREATE TABLE PAIRS (A VARCHAR(3), B INTEGER, PRIMARY KEY (A, B))"));
+  q.execSql();
+  QStringList values;
+  for (int i = 0; i < 450; ++i) values << QStringLiteral("('%1', %2)").arg(QChar(u'a' + i % 7)).arg(i);
+  q.setSql(QStringLiteral("INSERT INTO PAIRS VALUES ") + values.join(u','));
+  EXPECT_EQ(q.execSql(), 450);
+  Table t;
+  open(t, QStringLiteral("PAIRS"));
+  QStringList seen;
+  for (t.first(); !t.eof(); t.next()) seen << t.field(0).asString() + u':' + t.field(1).asString().rightJustified(3, u'0');
+  ASSERT_EQ(seen.size(), 450);
+  QStringList sorted = seen;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(seen, sorted);
+  EXPECT_EQ(QSet<QString>(seen.begin(), seen.end()).size(), 450);
+  t.setKey();
+  t.field(0).setEditText(QStringLiteral("c"));
+  t.field(1).setEditText(QStringLiteral("9"));
+  ASSERT_TRUE(t.gotoKey());
+  EXPECT_EQ(t.recNo(), static_cast<int>(seen.indexOf(QStringLiteral("c:009"))));
 }
 
 TEST_F(SqliteTest, StatementsThatCannotBePagedAreReadInSequence) {
