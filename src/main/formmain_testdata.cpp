@@ -57,6 +57,13 @@ void TFormMain::SpeedButtonDMakeClick() {
   korvel::db::Dataset* ds = currentDataSet();
   const int columns = std::min(ComboGrid1->ColCount() - 1, ds->active() ? ds->fieldCount() : 0);
 
+  // The grid is detached while rows are generated and shown again after.
+  struct ControlsOff {
+    korvel::ui::DataSource* source;
+    explicit ControlsOff(korvel::ui::DataSource* s) : source(s) { source->disableControls(); }
+    ~ControlsOff() { source->enableControls(); }
+  } controlsOff(DataSource_Paradox);
+
   try {
     GenerationTransaction transaction(ds->databaseName());
     append ? ds->last() : ds->first();

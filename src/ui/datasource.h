@@ -18,13 +18,24 @@ class DataSource : public QObject {
   db::Dataset* dataSet() const { return dataSet_; }
   void setDataSet(db::Dataset* dataset);
 
+  // While disabled, the controls are detached from the dataset: long runs of
+  // edits (test data) do not redraw the grid for every record. Calls nest.
+  void disableControls();
+  void enableControls();
+  bool controlsDisabled() const { return disabled_ > 0; }
+  // The dataset the controls show: none while disabled.
+  db::Dataset* shownDataSet() const { return disabled_ > 0 ? nullptr : dataSet_.data(); }
+
  signals:
-  void dataSetChanged();  // a different dataset (or none) is attached
+  void dataSetChanged();  // a different dataset (or none) is shown
   void stateChange();
   void dataChange();
 
  private:
+  void attach();
+
   QPointer<db::Dataset> dataSet_;
+  int disabled_ = 0;
   QMetaObject::Connection stateConnection_;
   QMetaObject::Connection dataConnection_;
 };

@@ -29,7 +29,7 @@ void DBGrid::setDataSource(DataSource* source) {
 }
 
 void DBGrid::attachDataset() {
-  model_->setDataset(source_ ? source_->dataSet() : nullptr);
+  model_->setDataset(source_ ? source_->shownDataSet() : nullptr);
   applyDisplayWidths();
 }
 

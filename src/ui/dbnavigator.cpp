@@ -81,7 +81,7 @@ void DBNavigator::press(Button which) {
 }
 
 void DBNavigator::updateButtons() {
-  db::Dataset* ds = source_ ? source_->dataSet() : nullptr;
+  db::Dataset* ds = source_ ? source_->shownDataSet() : nullptr;
   const bool active = ds && ds->active();
   const bool editing = active && (ds->state() == db::DatasetState::Edit ||
                                   ds->state() == db::DatasetState::Insert);
