@@ -65,7 +65,8 @@ struct Dataset::Impl {
   quint64 useClock = 0;
   int knownCount = -1;  // rows in the result; -1 until known
 
-  // A forward cursor for drivers that cannot page by statement.
+  // A forward cursor: for drivers that cannot page by statement, and to go
+  // on reading a query where the last page ended.
   std::unique_ptr<QSqlQuery> sequential;
   int sequentialPos = 0;
 
@@ -81,6 +82,7 @@ struct Dataset::Impl {
 
   QSqlDatabase db() const { return QSqlDatabase::database(connectionName, false); }
   void reset();
+  bool bySequence() const;
   // Runs the first page, describes the columns and builds the fields.
   void start(RowSource rows);
 
@@ -88,6 +90,11 @@ struct Dataset::Impl {
   const Row* dataRow(int row);
   int dataCount();  // runs a count when unknown
   void invalidateRows();
+  // Drops a cursor kept open between page reads (not the one of a statement
+  // that can only be read in sequence).
+  void releaseCursor() {
+    if (!bySequence()) sequential.reset();
+  }
 
   // Display rows: data rows plus the pending inserted record.
   int displayCount();
@@ -104,10 +111,11 @@ struct Dataset::Impl {
   QVector<QVariant> locatorOf(const Row& row) const;
 
  private:
-  bool bySequence() const;
   void loadPage(int page);
   std::vector<Row> readPage(int start, int count);
   bool readByNeighbour(int start, int count, std::vector<Row>& rows);
+  std::vector<Row> readContinuing(int start, int count);
+  void noteShortPage(int start, int rows);
   std::vector<Row> readSequential(int start, int count);
   QString pageSql(int offset, int limit, bool reverse) const;
   Row readRow(QSqlQuery& q) const;

@@ -45,6 +45,9 @@ class Driver {
   virtual QString rowLocator() const { return {}; }
   // An ordering that keeps pages stable for a table without key, or empty.
   virtual QString physicalOrder() const { return {}; }
+  // An open read cursor costs nothing and blocks no other statement of the
+  // connection, so one may be kept between page reads.
+  virtual bool keepsReadCursors() const { return false; }
   // INSERT ... RETURNING is available.
   virtual bool hasReturning() const { return false; }
   // The value to bind for a field value of `kind`.

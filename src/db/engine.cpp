@@ -8,6 +8,7 @@
 #include "common/paths.h"
 #include "db/aliasregistry.h"
 #include "db/dataset.h"
+#include "db/datasetimpl.h"
 #include "db/demodatabase.h"
 #include "db/driver.h"
 
@@ -140,5 +141,9 @@ Driver& Engine::driver(const QString& aliasName) {
 
 void Engine::registerDataset(Dataset* dataset) { impl_->datasets.insert(dataset); }
 void Engine::unregisterDataset(Dataset* dataset) { impl_->datasets.erase(dataset); }
+
+void Engine::releaseReadCursors() {
+  for (Dataset* dataset : impl_->datasets) dataset->impl()->releaseCursor();
+}
 
 }  // namespace korvel::db

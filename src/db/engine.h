@@ -47,6 +47,9 @@ class Engine {
   // first. Called by Dataset only.
   void registerDataset(class Dataset* dataset);
   void unregisterDataset(class Dataset* dataset);
+  // Lets open datasets drop read cursors they keep between page reads, so
+  // that a statement changing tables is not blocked by them.
+  void releaseReadCursors();
 
  private:
   Engine();

@@ -49,6 +49,7 @@ int Query::execSql() {
   if (databaseName_.isEmpty()) throw EngineError(QStringLiteral("No alias is given for the query"));
   if (active()) close();
   QSqlDatabase db = Engine::instance().connection(databaseName_);
+  Engine::instance().releaseReadCursors();
   QSqlQuery q(db);
   execOrThrow(q, trimStatement(sqlText()), QStringLiteral("Cannot execute the statement"));
   return q.numRowsAffected();

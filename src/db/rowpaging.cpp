@@ -1,7 +1,9 @@
 // Paging of a dataset's rows: statements that read one page, a bounded page
 // cache, counting, and the fields built from the first page's result.
 
+#include <QPointer>
 #include <QSqlError>
+#include <QTimer>
 #include <QSqlField>
 #include <QSqlRecord>
 #include <algorithm>
@@ -127,10 +129,43 @@ bool Dataset::Impl::readByNeighbour(int start, int count, std::vector<Row>& rows
   return false;
 }
 
+// Where read cursors cost nothing to keep (SQLite), a query's rows are read
+// from a cursor left open at the next row, so a walk through the result does
+// not read it again from the start for every page. The cursor is released
+// when control returns to the event loop, so it holds no lock while idle.
+std::vector<Row> Dataset::Impl::readContinuing(int start, int count) {
+  if (!sequential || sequentialPos != start) {
+    sequential = std::make_unique<QSqlQuery>(db());
+    sequential->setForwardOnly(true);
+    execOrThrow(*sequential, pageSql(start, -1, false), QStringLiteral("Cannot read the rows"));
+    sequentialPos = start;
+    QTimer::singleShot(0, self, [owner = QPointer<Dataset>(self)] {
+      if (owner && owner->impl()) owner->impl()->sequential.reset();
+    });
+  }
+  std::vector<Row> rows;
+  while (static_cast<int>(rows.size()) < count && sequential->next()) {
+    rows.push_back(readRow(*sequential));
+    ++sequentialPos;
+  }
+  if (static_cast<int>(rows.size()) < count) {
+    sequential.reset();
+    noteShortPage(start, static_cast<int>(rows.size()));
+  }
+  return rows;
+}
+
+void Dataset::Impl::noteShortPage(int start, int rows) {
+  // A short page ends the result; an empty one only says it ends earlier.
+  if (rows > 0 || start == 0) knownCount = start + rows;
+  else dataCount();
+}
+
 std::vector<Row> Dataset::Impl::readPage(int start, int count) {
   if (bySequence()) return readSequential(start, count);
   std::vector<Row> rows;
   if (driver->paging() == PagingStyle::LimitOffset && readByNeighbour(start, count, rows)) return rows;
+  if (!source.orderIsKey && driver->keepsReadCursors()) return readContinuing(start, count);
   // Pages past the middle of an ordered table are read backwards from its
   // end, so the last page costs as little as the first.
   const bool reverse = knownCount >= 0 && source.orderIsKey && start > knownCount / 2;
@@ -146,13 +181,7 @@ std::vector<Row> Dataset::Impl::readPage(int start, int count) {
     execOrThrow(q, pageSql(start, count, false), QStringLiteral("Cannot read the rows"));
     while (q.next()) rows.push_back(readRow(q));
     q.finish();
-    // A short page ends the result; an empty one only says it ends earlier.
-    if (!rows.empty() && static_cast<int>(rows.size()) < count)
-      knownCount = start + static_cast<int>(rows.size());
-    else if (rows.empty() && start > 0)
-      dataCount();
-    else if (rows.empty())
-      knownCount = 0;
+    if (static_cast<int>(rows.size()) < count) noteShortPage(start, static_cast<int>(rows.size()));
   }
   return rows;
 }

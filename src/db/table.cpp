@@ -126,6 +126,7 @@ void Table::createTable() {
     columns << QStringLiteral("PRIMARY KEY (%1)").arg(keys.join(QStringLiteral(", ")));
   }
   const QString context = QStringLiteral("Cannot create table %1").arg(tableName_);
+  Engine::instance().releaseReadCursors();
   QSqlQuery q(db);
   const bool transaction = db.transaction();
   try {
@@ -155,6 +156,7 @@ void Table::addIndex(const QString& name, const QString& fields, int options) {
   QSqlDatabase db = Engine::instance().connection(databaseName_);
   Driver& driver = Engine::instance().driver(databaseName_);
   const QString table = driver.resolveTableName(db, tableName_);
+  Engine::instance().releaseReadCursors();
   if (primary) {
     driver.addPrimaryKey(db, table, names);
     return;

@@ -456,6 +456,28 @@ TEST_F(SqliteTest, WalksATableWithACompositeKeyInKeyOrder) {
   EXPECT_EQ(t.recNo(), static_cast<int>(seen.indexOf(QStringLiteral("c:009"))));
 }
 
+TEST_F(SqliteTest, AQueryWalkedPastItsFirstPagesLeavesTheTableFreeToChange) {
+  Query q;
+  q.setDatabaseName(QStringLiteral("LITE"));
+  q.setSql(QStringLiteral("SELECT ITEM_CODE, STOCK FROM ITEM WHERE STOCK >= 0 ORDER BY ITEM_CODE DESC"));
+  q.open();
+  QStringList codes;
+  for (q.first(); !q.eof(); q.next()) codes << q.field(0).asString();
+  ASSERT_EQ(codes.size(), 1000);
+  EXPECT_EQ(codes.first(), QStringLiteral("A01000"));
+  EXPECT_EQ(codes.last(), QStringLiteral("A00001"));
+  q.close();
+  q.open();
+  for (int i = 0; i < 250; ++i) q.next();
+  EXPECT_EQ(q.field(0).asString(), QStringLiteral("A00750"));
+  // The read cursor left open at row 300 must not block a change of the table.
+  Table t;
+  t.setDatabaseName(QStringLiteral("LITE"));
+  t.setTableName(QStringLiteral("ITEM"));
+  t.addFieldDef(QStringLiteral("ITEM_CODE"), FieldKind::String, 8, true);
+  EXPECT_NO_THROW(t.createTable());
+}
+
 TEST_F(SqliteTest, StatementsThatCannotBePagedAreReadInSequence) {
   QStringList values;
   for (int i = 1; i <= 250; ++i) values << QStringLiteral("(%1, 'v%1')").arg(i);
