@@ -81,6 +81,13 @@ TEST_F(FormMemoFilesTest, DamagedBytesLoadTheRestAndNameTheLine) {
   EXPECT_TRUE(prompt.lastMessage().contains(QStringLiteral(" 2 行目")));
 }
 
+TEST_F(FormMemoFilesTest, AnyLineBreakIsReadAndALastLineNeedsNone) {
+  writeBytes(path("breaks.sql"), "A\rB\r\nC\nD");
+  prompt.fileAnswers.push_back(path("breaks.sql"));
+  form->Read1->trigger();
+  EXPECT_EQ(memo(), QStringLiteral("A\nB\nC\nD"));
+}
+
 TEST_F(FormMemoFilesTest, ALineWithoutACp932FormIsNeverWritten) {
   writeBytes(path("c.sql"), "old\r\n");
   setMemo(QStringLiteral("SELECT 1\nSELECT '\U0001F600'"), 0);

@@ -164,6 +164,20 @@ TEST_F(FormMemoTest, FindPutsTheCaretOnTheFirstMatchFromTheTop) {
   EXPECT_EQ(caret(), 1);  // no match: the caret stays
 }
 
+TEST_F(FormMemoTest, FindAndReplaceAroundCharactersWithoutACp932Form) {
+  setMemo(QStringLiteral("\U0001F600 emp\nemp"), 0);
+  form->FindDialog1->setFindText(QStringLiteral("EMP"));
+  form->FindDialog1Find();
+  EXPECT_EQ(caret(), 3);  // the emoji is two UTF-16 units, then a blank
+
+  form->ReplaceDialog1->setFindText(QStringLiteral("emp"));
+  form->ReplaceDialog1->setReplaceText(QStringLiteral("DEPT"));
+  form->ReplaceDialog1Replace();
+  EXPECT_EQ(memo(), QStringLiteral("\U0001F600 emp\nDEPT"));  // line 1 left as it was
+  ASSERT_EQ(prompt.messageCount(), 1);
+  EXPECT_TRUE(prompt.lastMessage().contains(QStringLiteral("1 行目")));
+}
+
 TEST_F(FormMemoTest, ReplaceWhoseReplacementHoldsTheFindTextReplacesEachOnce) {
   setMemo(QStringLiteral("a a\nb\na"), 0);
   form->ReplaceDialog1->setFindText(QStringLiteral("a"));
