@@ -158,7 +158,7 @@ class TComboGrid : public QAbstractScrollArea {
   bool event(QEvent* event) override;
 
  private:
-  friend class TComboInplaceEdit;
+  friend class TComboInplaceEdit;  // reports edits, Escape and Tab to the grid
 
   // Framework answer of CanEditShow: editing on, current cell not fixed.
   bool BaseCanEditShow() const;
@@ -201,6 +201,7 @@ class TComboGrid : public QAbstractScrollArea {
   int kindFocusCol_ = -1, kindFocusRow_ = -1;  // focus frame left by a button release
   QColor cellBack_, cellFore_;    // colours the base drawing set for the cell
   QString textBeforeEdit_;
+  int editCol_ = -1, editRow_ = -1;  // the cell the editor was opened on
   QPainter* canvas_ = nullptr;
   bool leftButtonDown_ = false;   // a real or Space-made left press is held
   bool selectingByMouse_ = false;

@@ -83,17 +83,24 @@ void TComboGrid::UpdateEditor() {
     editor_->SetCellKind(GetCellKind(col_));
   }
   const bool wasShown = editorShown_;
+  // A new edit starts when the editor appears or moves to another cell;
+  // otherwise (scrolling, options) the edit in progress goes on untouched.
+  const bool newEdit = !wasShown || editCol_ != col_ || editRow_ != row_;
   editor_->SetEditMask(GetEditMask(col_, row_));
   editor_->SetMaxLength(GetEditLimit());
-  settingEditorText_ = true;
-  editor_->setText(Cells(col_, row_));
-  settingEditorText_ = false;
-  textBeforeEdit_ = Cells(col_, row_);
+  if (newEdit) {
+    settingEditorText_ = true;
+    editor_->setText(Cells(col_, row_));
+    settingEditorText_ = false;
+    textBeforeEdit_ = Cells(col_, row_);
+    editCol_ = col_;
+    editRow_ = row_;
+  }
   editorShown_ = true;
   PlaceEditor();
   editor_->show();
-  if (hasFocus() || wasShown || (editor_->hasFocus())) editor_->setFocus();
-  editor_->selectAll();
+  if (hasFocus() || wasShown || editor_->hasFocus()) editor_->setFocus();
+  if (newEdit) editor_->selectAll();
   InvalidateCell(col_, row_);
 }
 

@@ -251,3 +251,6 @@ void TComboInplaceEdit::keyReleaseEvent(QKeyEvent* event) {
   if (PassArrowToList(event)) return;
   QLineEdit::keyReleaseEvent(event);
 }
+
+// Tab belongs to the grid: with goTabs it moves between cells.
+bool TComboInplaceEdit::focusNextPrevChild(bool next) { return grid_->focusNextPrevChild(next); }

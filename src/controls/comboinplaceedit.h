@@ -70,6 +70,7 @@ class TComboInplaceEdit : public QLineEdit {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
 
  private:
   bool IsDropDown() const { return kind_.Kind() == ckDropDown; }

@@ -171,6 +171,30 @@ TEST_F(ComboGridTest, ScrollingTheCurrentCellOutHidesTheEditor) {
   EXPECT_FALSE(grid.InplaceEditor()->isVisible());
 }
 
+TEST_F(ComboGridTest, ScrollingKeepsTheEditInProgress) {
+  grid.SetCells(1, 2, "old");
+  grid.FocusCell(1, 2);
+  grid.ShowEditor();
+  QTest::keyClicks(grid.InplaceEditor(), "new");
+  grid.SetTopRow(2);  // the cell stays in view, the editor follows it
+  ASSERT_TRUE(grid.InplaceEditor()->isVisible());
+  EXPECT_EQ(grid.InplaceEditor()->text(), "new");
+  QTest::keyClick(grid.InplaceEditor(), Qt::Key_Escape);
+  EXPECT_EQ(grid.Cells(1, 2), "old");
+}
+
+TEST_F(ComboGridTest, TabMovesBetweenCellsOnlyWithGoTabs) {
+  grid.SetOptions(grid.Options() | goTabs);
+  grid.FocusCell(3, 1);
+  grid.ShowEditor();
+  QTest::keyClick(grid.InplaceEditor(), Qt::Key_Tab);
+  EXPECT_EQ(grid.Col(), 1);  // wraps to the next row's first column
+  EXPECT_EQ(grid.Row(), 2);
+  QTest::keyClick(&grid, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(grid.Col(), 3);
+  EXPECT_EQ(grid.Row(), 1);
+}
+
 TEST_F(ComboGridTest, KeysMoveAndScrollTheCurrentCell) {
   grid.FocusCell(1, 1);
   QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
