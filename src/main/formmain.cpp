@@ -150,6 +150,7 @@ void TFormMain::buildControls() {
   CheckBoxQuery = checkBox(p, "CheckBoxQuery", QStringLiteral("Query利用"), false);
   CheckBoxIAuto = checkBox(p, "CheckBoxIAuto", QStringLiteral("情報自動取出"), true);
   CheckBox_Ascii = checkBox(p, "CheckBox_Ascii", QStringLiteral("Ascii Display"), false);
+  CheckBox_Ascii->setEnabled(false);  // comes with local directory tables
   Button6 = button(p, "Button6", QStringLiteral("ASCII(CSV)->DB"));
   Button6->setEnabled(false);
   Button7 = button(p, "Button7", QStringLiteral("DB->ASCII(CSV)"));

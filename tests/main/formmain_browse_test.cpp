@@ -31,7 +31,9 @@ class BrowseTest : public ::testing::Test {
     QStringList setup = {
         "CREATE TABLE ITEMS (ID INTEGER PRIMARY KEY, CODE VARCHAR(20), NOTE VARCHAR(21), "
         "QTY INTEGER, STAMP DATETIME)",
-        "CREATE TABLE OTHER (ID INTEGER PRIMARY KEY, ITEM INTEGER)"};
+        "CREATE TABLE OTHER (ID INTEGER PRIMARY KEY, ITEM INTEGER)",
+        "CREATE TABLE STRICT_T (ID INTEGER PRIMARY KEY, NAME TEXT NOT NULL)",
+        "INSERT INTO STRICT_T VALUES (1, 'x')"};
     for (int i = 1; i <= 6; ++i)
       setup << QStringLiteral("INSERT INTO ITEMS VALUES (%1, 'C%1', 'n', %1, NULL)").arg(i);
     env.execSql("t.sqlite", setup);
@@ -157,6 +159,26 @@ TEST_F(BrowseTest, JoinFallsBackToReadOnly) {
   ASSERT_TRUE(form->QueryTmp->active());
   EXPECT_FALSE(form->QueryTmp->live());
   EXPECT_EQ(env.prompt.messageCount(), 0);
+}
+
+TEST_F(BrowseTest, FailedPostIsTimedAndReportedAndTheEditStays) {
+  openTable("STRICT_T");
+  form->Table_Paradox->edit();
+  form->Table_Paradox->fieldByName("NAME").clear();
+  form->Button8Click();
+  EXPECT_TRUE(form->Label_OnDataChange->text().startsWith("Error Time ")) 
+      << form->Label_OnDataChange->text().toStdString();
+  EXPECT_EQ(env.prompt.messageCount(), 1);
+  EXPECT_EQ(form->Table_Paradox->state(), korvel::db::DatasetState::Edit);
+  EXPECT_EQ(form->Label_Status->text(), "Edit");
+}
+
+TEST_F(BrowseTest, CloseButtonClosesAndDisablesTheCount) {
+  openTable("ITEMS");
+  form->ButtonCloseClick();
+  EXPECT_FALSE(form->Table_Paradox->active());
+  EXPECT_FALSE(form->SpeedButtonKensu->isEnabled());
+  EXPECT_EQ(form->Label_Status->text(), "CLOSE");
 }
 
 TEST_F(BrowseTest, RecentButtonSelectsItsTableWithoutOpening) {
