@@ -252,6 +252,45 @@ INSTANTIATE_TEST_SUITE_P(Drivers, ServerTest, ::testing::Values("POSTGRESQL", "O
 
 using ServerLoginTest = EngineFixture;
 
+// The test server trusts every local connection; for a real password check
+// it gets a role that must give its password (scram) from 127.0.0.1.
+void ensurePasswordRole(const QString& alias) {
+  const auto run = [&](const QString& sql) {
+    Query q;
+    q.setDatabaseName(alias);
+    q.setSql(sql);
+    q.execSql();
+  };
+  run(QStringLiteral("DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'korvel_pw') "
+                     "THEN CREATE ROLE korvel_pw LOGIN PASSWORD 'right-password'; END IF; END $$"));
+  run(QStringLiteral(
+      "DO $$ DECLARE hba text := pg_read_file(current_setting('hba_file')); BEGIN "
+      "IF position('korvel_pw' in hba) = 0 THEN "
+      "EXECUTE format('COPY (SELECT unnest(string_to_array(%L, E''\\n''))) TO %L', "
+      "'host all korvel_pw 127.0.0.1/32 scram-sha-256' || E'\\n' || hba, current_setting('hba_file')); "
+      "PERFORM pg_reload_conf(); PERFORM pg_sleep(0.5); END IF; END $$"));
+}
+
+TEST_F(ServerLoginTest, WrongPasswordIsRefusedWithTheServerMessage) {
+  KORVEL_REQUIRE_PG();
+  const auto p = pgParameters();
+  writeAliases(pgAliasSection(QStringLiteral("ADMIN")) +
+               QStringLiteral("[GUARDED]\nTYPE=POSTGRESQL\nSERVER NAME=127.0.0.1\nPORT=%1\nDATABASE NAME=%2\nUSER NAME=korvel_pw\n")
+                   .arg(p.value("port"), p.value("dbname")));
+  ensurePasswordRole(QStringLiteral("ADMIN"));
+  ScriptedPrompt prompt;
+  prompt.loginAnswers.push_back({true, QStringLiteral("korvel_pw"), QStringLiteral("wrong-password")});
+  try {
+    Engine::instance().tableNames(QStringLiteral("GUARDED"), false, false);
+    FAIL() << "a wrong password was accepted";
+  } catch (const EngineError& e) {
+    EXPECT_TRUE(e.lastMessage().contains(QStringLiteral("password authentication failed")))
+        << e.lastMessage().toStdString();
+  }
+  prompt.loginAnswers.push_back({true, QStringLiteral("korvel_pw"), QStringLiteral("right-password")});
+  EXPECT_NO_THROW(Engine::instance().tableNames(QStringLiteral("GUARDED"), false, false));
+}
+
 TEST_F(ServerLoginTest, LoginIsAskedAndFailuresCarryTheDriverMessage) {
   KORVEL_REQUIRE_PG();
   const auto p = pgParameters();
