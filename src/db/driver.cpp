@@ -3,6 +3,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlIndex>
+#include <QSqlRecord>
 
 #include "db/engineerror.h"
 #include "db/odbcdriver.h"
@@ -32,6 +33,8 @@ void Driver::addPrimaryKey(QSqlDatabase& db, const QString& table, const QString
 }
 
 QString Driver::resolveTableName(const QSqlDatabase& db, const QString& name) const {
+  // Asking for one table's columns is cheap; listing a large catalog is not.
+  if (!db.record(name).isEmpty()) return name;
   const QStringList tables = db.tables(QSql::AllTables);
   if (tables.contains(name)) return name;
   for (const auto& t : tables)
