@@ -1,8 +1,6 @@
 // TComboGrid: painting of cells, titles, grid lines and kind cells.
 #include <QPaintEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 #include "controls/celltext.h"
 #include "controls/combogrid.h"
@@ -33,14 +31,6 @@ void DrawAlignedText(QPainter& p, const QRect& rect, const QString& text, quint8
   p.setClipRect(rect, Qt::IntersectClip);
   p.drawText(QPoint(at.x(), at.y() + fm.ascent()), text);
   p.restore();
-}
-
-void DrawFocusRect(QPainter& p, const QWidget* w, const QRect& rect) {
-  QStyleOptionFocusRect option;
-  option.initFrom(w);
-  option.rect = rect;
-  option.backgroundColor = w->palette().color(QPalette::Base);
-  w->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, w);
 }
 
 }  // namespace
@@ -113,14 +103,14 @@ void TComboGrid::paintEvent(QPaintEvent* event) {
   // The framework's focus frame over the current cell.
   if (focused && !editorShown_ && !(options_ & goRowSelect)) {
     const QRect r = CellRect(col_, row_);
-    if (!r.isEmpty()) DrawFocusRect(p, this, r);
+    if (!r.isEmpty()) DrawFocusFrame(p, r);
   }
   Paint();
   // A held button or check cell shows a focus frame; a released one keeps it
   // until the current cell moves.
   for (const auto& [c, r] : {std::pair(pressedCol_, pressedRow_), std::pair(kindFocusCol_, kindFocusRow_)}) {
     const QRect rect = CellRect(c, r);
-    if (c >= 0 && !rect.isEmpty()) DrawFocusRect(p, this, rect);
+    if (c >= 0 && !rect.isEmpty()) DrawFocusFrame(p, rect);
   }
   canvas_ = nullptr;
   inPaint_ = false;
@@ -186,5 +176,5 @@ void TComboGrid::DrawKindCellAt(int col, int row, const QRect& rect, bool presse
   if (!canvas_) return;
   const TCellKind* kind = GetCellKind(col);
   DrawKindCell(*canvas_, this, rect, pressed, *kind, KindCellCaption(col, row));
-  if (focused) DrawFocusRect(*canvas_, this, rect);
+  if (focused) DrawFocusFrame(*canvas_, rect);
 }

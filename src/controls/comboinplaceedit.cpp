@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyle>
-#include <QStyleOptionFocusRect>
 
 #include "controls/combogrid.h"
 #include "controls/kindcell.h"
@@ -163,12 +162,7 @@ void TComboInplaceEdit::DrawDropButton(QPainter& p, bool down) {
     const int y = H / 2 - 2 + k, x = W - bw / 2 - 4 + k, len = 7 - 2 * k;
     p.drawLine(x, y, x + len - 1, y);
   }
-  if (down) {
-    QStyleOptionFocusRect option;
-    option.initFrom(this);
-    option.rect = QRect(QPoint(W - bw, 0), QPoint(W - 1, H - 1));
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
-  }
+  if (down) DrawFocusFrame(p, QRect(QPoint(W - bw, 0), QPoint(W - 1, H - 1)));
 }
 
 void TComboInplaceEdit::paintEvent(QPaintEvent* event) {

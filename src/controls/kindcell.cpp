@@ -103,6 +103,17 @@ void DrawKindCell(QPainter& painter, const QWidget* widget, const QRect& rect, b
     DrawCheckCell(painter, widget, rect, pressed, kind, text);
 }
 
+void DrawFocusFrame(QPainter& painter, const QRect& rect) {
+  if (rect.width() < 2 || rect.height() < 2) return;
+  painter.save();
+  painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(rect.adjusted(0, 0, -1, -1));
+  painter.restore();
+}
+
 QString NextCheckValue(const TCellKind& kind, const QString& text) {
   const TCellKindItems& items = kind.Items();
   const int i = kind.IndexOfItem(text);

@@ -23,5 +23,8 @@ void DrawCheckCell(QPainter& painter, const QWidget* widget, const QRect& rect, 
 // A push-button face (the same for button cells and the drop-down button).
 void DrawButtonFace(QPainter& painter, const QWidget* widget, const QRect& rect, bool sunken);
 
+// A dotted frame that inverts what it covers (drawing it twice removes it).
+void DrawFocusFrame(QPainter& painter, const QRect& rect);
+
 // The value a check cell takes after one click (see the check cell rules).
 QString NextCheckValue(const TCellKind& kind, const QString& text);

@@ -1,9 +1,12 @@
 // Shows the combo grid (one column of each cell kind, read from its stored
 // definition), two numeric edit boxes and two grouped toggle buttons.
-// With --drop the drop-down list of the first "選択" cell starts open.
+// With --drop the drop-down list of the second "選択" cell starts open; with
+// --press the first button cell is held down and the first number box has
+// the focus.
 // With --grab FILE the window is also saved as an image and the program ends.
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -76,6 +79,16 @@ int main(int argc, char** argv) {
       grid->FocusCell(3, 2);
       grid->ShowEditor();
       if (grid->InplaceEditor()) grid->InplaceEditor()->ToggleList();
+    });
+  }
+
+  if (app.arguments().contains(QStringLiteral("--press"))) {
+    QTimer::singleShot(200, grid, [grid, first] {
+      const QPoint at = grid->CellRect(4, 1).center();
+      QMouseEvent press(QEvent::MouseButtonPress, at, grid->viewport()->mapToGlobal(at),
+                        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(grid->viewport(), &press);
+      first->setFocus();
     });
   }
 
