@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
 
   window.resize(520, 330);
   window.show();
+  window.activateWindow();
   grid->setFocus();
   grid->FocusCell(1, 1);
 
