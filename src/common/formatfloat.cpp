@@ -99,10 +99,10 @@ class SectionWriter {
     if (static_cast<int>(intDigits_.size()) < minInt)
       intDigits_.insert(0, static_cast<size_t>(minInt) - intDigits_.size(), '0');
     fracDigits_ = fractionPart(d, s.fracPlaces);
-    fracShown_ = std::max<int>(s.lastFracZero + 1,
-                               static_cast<int>(fracDigits_.find_last_not_of('0') + 1));
-    if (fracDigits_.find_last_not_of('0') == std::string::npos)
-      fracShown_ = s.lastFracZero + 1;
+    // '#' places drop trailing zeros; '0' places keep them.
+    const size_t lastNonZero = fracDigits_.find_last_not_of('0');
+    const int significant = lastNonZero == std::string::npos ? 0 : static_cast<int>(lastNonZero) + 1;
+    fracShown_ = std::max(s.lastFracZero + 1, significant);
   }
 
   bool roundsToZero() const { return zero_; }

@@ -122,6 +122,27 @@ TEST_F(FormatsTest, FormatFloatPatterns) {
   EXPECT_EQ(FormatFloat("'E+'0", 5.0), "E+5");
   EXPECT_EQ(FormatFloat("0" + sj("円"), 5.0), "5" + sj("円"));
   EXPECT_EQ(FormatFloat("", 1.5), "1.5");
+  EXPECT_EQ(FormatFloat("0.0#", 1.0), "1.0");
+  EXPECT_EQ(FormatFloat("0.0#", 1.25), "1.25");
+  EXPECT_EQ(FormatFloat("0.0#", 1.255), "1.26");
+  EXPECT_EQ(FormatFloat("#,##0", 999.5), "1,000");
+}
+
+TEST_F(FormatsTest, FormatFloatFollowsSettings) {
+  formatSettings().decimalSeparator = ',';
+  formatSettings().thousandSeparator = ' ';
+  EXPECT_EQ(FormatFloat("#,##0.00", 1234567.891), "1 234 567,89");
+  formatSettings().thousandSeparator = '\0';  // no grouping
+  EXPECT_EQ(FormatFloat("#,##0", 1234567.0), "1234567");
+}
+
+TEST_F(FormatsTest, FloatToStrGeneralForm) {
+  EXPECT_EQ(FloatToStr(0.0), "0");
+  EXPECT_EQ(FloatToStr(-1.5), "-1.5");
+  EXPECT_EQ(FloatToStr(0.1 + 0.2), "0.3");  // 15 significant digits
+  EXPECT_EQ(FloatToStr(123456789012345678.0), "1.23456789012346E17");
+  EXPECT_EQ(FloatToStr(0.0001), "0.0001");
+  EXPECT_EQ(FloatToStr(0.00001), "1E-5");
 }
 
 TEST_F(FormatsTest, FormatFloatSections) {
