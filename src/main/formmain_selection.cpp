@@ -17,6 +17,7 @@
 #include "common/formats.h"
 #include "common/settings.h"
 #include "common/windowhelpers.h"
+#include "controls/combogrid.h"
 #include "controls/spbtn2.h"
 #include "db/engine.h"
 #include "db/query.h"
@@ -140,6 +141,10 @@ void TFormMain::FormShow() {
   SpeedButtonKensu->setEnabled(false);
   LabelKensu->clear();
   if (FMAbout) FMAbout->LabelVersion->setText(QStringLiteral("Version ") + kVersion);
+  // The format grid was laid out before the window had its size: show its
+  // first row (the field names) from the top.
+  ComboGrid1->FocusCell(1, 0);
+  ComboGrid1->SetTopRow(0);
 }
 
 void TFormMain::ButtonGetTblNMClick() {
