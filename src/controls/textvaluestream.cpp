@@ -27,7 +27,11 @@ QString QuoteString(const QString& s) {
 
 }  // namespace
 
-void ReadTextValue(TextLexer& lexer, TypedValues& out) {
+namespace {
+constexpr int kMaxListDepth = 32;  // stored lists nest one level; this only stops runaway input
+}
+
+void ReadTextValue(TextLexer& lexer, TypedValues& out, int depth) {
   const TextToken t = lexer.Next();
   switch (t.kind) {
     case TextToken::Kind::End:
@@ -52,11 +56,13 @@ void ReadTextValue(TextLexer& lexer, TypedValues& out) {
       break;
   }
   if (t.punct == u'(') {
+    if (depth >= kMaxListDepth)
+      lexer.Fail(t.line, QStringLiteral("リストの入れ子が深すぎます"));
     out.push_back(TypedValue::ListBegin());
     while (!(lexer.Peek().kind == TextToken::Kind::Punct && lexer.Peek().punct == u')')) {
       if (lexer.Peek().kind == TextToken::Kind::End)
         lexer.Fail(lexer.Peek().line, QStringLiteral("リストの終わりの ) がありません"));
-      ReadTextValue(lexer, out);
+      ReadTextValue(lexer, out, depth + 1);
     }
     lexer.Next();
     out.push_back(TypedValue::ListEnd());

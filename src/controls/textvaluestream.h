@@ -7,5 +7,5 @@
 namespace korvel {
 class TextLexer;
 // Appends one value (a whole list for "(") to `out`.
-void ReadTextValue(TextLexer& lexer, TypedValues& out);
+void ReadTextValue(TextLexer& lexer, TypedValues& out, int depth = 0);
 }  // namespace korvel

@@ -99,7 +99,8 @@ TEST(TextStream, ReadsJoinedStringsHexAndComments) {
 }
 
 TEST(TextStream, DamageNamesTheLine) {
-  for (const char* bad : {"(0 1 'abc", "(0 1", "(0 1 'x' ]", "(0 99999999999)", "(0 1 @)"}) {
+  const QByteArray deep(100000, '(');
+  for (const char* bad : {"(0 1 'abc", "(0 1", "(0 1 'x' ]", "(0 99999999999)", "(0 1 @)", deep.constData()}) {
     try {
       ReadTextValues(QString::fromLatin1(bad));
       ADD_FAILURE() << "accepted: " << bad;
