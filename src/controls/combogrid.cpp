@@ -223,11 +223,14 @@ void TComboGrid::SetTopLeft(int leftCol, int topRow) {
 
 void TComboGrid::TopLeftChanged() {
   if (CellRect(col_, row_).isEmpty()) {
+    // Scrolled out of view: the editor hides, its edit goes on when the
+    // cell comes back.
     if (editorShown_ && editor_) {
-      editor_->hide();
+      const bool hadFocus = editor_->hasFocus();
       editor_->HideList();
+      editor_->hide();
       editorShown_ = false;
-      setFocus();
+      if (hadFocus) setFocus();
     }
   } else {
     UpdateEditor();

@@ -28,6 +28,7 @@ bool TComboGrid::CanEditShow() {
   if (kind->Editable() && (kind->Kind() == ckEdit || kind->Kind() == ckDropDown))
     return base || (!editorMode_ && (options_ & goAlwaysShowEditor));
   if (editor_ && editorShown_) {
+    editCol_ = editRow_ = -1;
     const bool hadFocus = editor_->hasFocus();
     editor_->HideList();
     editor_->hide();
@@ -67,6 +68,7 @@ void TComboGrid::HideEditor() {
   if (!(options_ & goAlwaysShowEditor)) editorMode_ = false;
   if (!editor_ || !editorShown_) return;
   const bool hadFocus = editor_->hasFocus() || (editor_->ListBox() && editor_->ListVisible());
+  editCol_ = editRow_ = -1;  // the edit ends
   editor_->HideList();
   editor_->hide();
   editorShown_ = false;
@@ -85,7 +87,7 @@ void TComboGrid::UpdateEditor() {
   const bool wasShown = editorShown_;
   // A new edit starts when the editor appears or moves to another cell;
   // otherwise (scrolling, options) the edit in progress goes on untouched.
-  const bool newEdit = !wasShown || editCol_ != col_ || editRow_ != row_;
+  const bool newEdit = editCol_ != col_ || editRow_ != row_;
   editor_->SetEditMask(GetEditMask(col_, row_));
   editor_->SetMaxLength(GetEditLimit());
   if (newEdit) {

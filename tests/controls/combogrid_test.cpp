@@ -179,6 +179,13 @@ TEST_F(ComboGridTest, ScrollingKeepsTheEditInProgress) {
   grid.SetTopRow(2);  // the cell stays in view, the editor follows it
   ASSERT_TRUE(grid.InplaceEditor()->isVisible());
   EXPECT_EQ(grid.InplaceEditor()->text(), "new");
+  grid.SetTopRow(20);  // out of view and back: still the same edit
+  grid.SetTopRow(1);
+  ASSERT_TRUE(grid.InplaceEditor()->isVisible());
+  QTest::keyClick(grid.InplaceEditor(), Qt::Key_Escape);
+  EXPECT_EQ(grid.Cells(1, 2), "old");
+  grid.ShowEditor();  // a new edit starts from the cell's text
+  QTest::keyClicks(grid.InplaceEditor(), "x");
   QTest::keyClick(grid.InplaceEditor(), Qt::Key_Escape);
   EXPECT_EQ(grid.Cells(1, 2), "old");
 }
