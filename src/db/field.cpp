@@ -53,7 +53,8 @@ QVariant Field::value() const {
 }
 
 bool Field::isNull() const { return value().isNull(); }
-QString Field::asString() const { return displayText(kind(), value()); }
+QString Field::asString() const { return asText(kind(), value()); }
+QString Field::displayText() const { return korvel::db::displayText(kind(), value()); }
 QString Field::editText() const { return korvel::db::editText(kind(), value()); }
 
 void Field::setEditText(const QString& text) {

@@ -35,8 +35,13 @@ class Field {
   // the key buffer in SetKey state).
   QVariant value() const;
   bool isNull() const;
-  QString asString() const;  // display text
-  QString editText() const;  // text for editing
+  // Texts in the runtime format settings: asString() the value as text
+  // (dates "yyyy/mm/dd", floats and currency as plain numbers), displayText()
+  // as a grid shows it (currency in the currency format), editText() the
+  // text an editor starts from (setEditText() reads it back).
+  QString asString() const;
+  QString displayText() const;
+  QString editText() const;
   // Assigns in Edit, Insert or SetKey state; otherwise EngineError. A text the
   // field kind cannot take (a bad date, a number out of range) is an
   // EngineError naming the field.

@@ -1,5 +1,7 @@
 #include "db/fieldvalue.h"
 
+#include "db/runtimeformat.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
@@ -57,12 +59,6 @@ std::optional<bool> parseBool(const QString& text) {
   return std::nullopt;
 }
 
-QString numberText(const QVariant& value) {
-  if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float)
-    return QString::number(value.toDouble(), 'g', 15);
-  return value.toString();
-}
-
 }  // namespace
 
 QVariant valueFromDriver(FieldKind kind, const QVariant& raw) {
@@ -95,28 +91,43 @@ QVariant valueFromDriver(FieldKind kind, const QVariant& raw) {
   }
 }
 
-QString displayText(FieldKind kind, const QVariant& value) {
+QString asText(FieldKind kind, const QVariant& value) {
   if (value.isNull()) return {};
   switch (value.typeId()) {
-    case QMetaType::QDate: return value.toDate().toString(kDateFormat);
-    case QMetaType::QTime: return value.toTime().toString(kTimeFormat);
+    case QMetaType::QDate:
+      return runtimeDateText(value.toDate()).value_or(value.toDate().toString(kDateFormat));
+    case QMetaType::QTime:
+      return runtimeTimeText(value.toTime()).value_or(value.toTime().toString(kTimeFormat));
     case QMetaType::QDateTime: {
       const QDateTime dt = value.toDateTime();
-      if (kind == FieldKind::Date) return dt.date().toString(kDateFormat);
-      return dt.toString(kDateFormat + u' ' + kTimeFormat);
+      if (kind == FieldKind::Date)
+        return runtimeDateText(dt.date()).value_or(dt.date().toString(kDateFormat));
+      return runtimeDateTimeText(dt).value_or(dt.toString(kDateFormat + u' ' + kTimeFormat));
     }
     case QMetaType::Bool: return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case QMetaType::QByteArray:
       return kind == FieldKind::Blob ? QStringLiteral("(BLOB)") : QString::fromUtf8(value.toByteArray());
     default: break;
   }
-  if (kind == FieldKind::Float || kind == FieldKind::Currency) return numberText(value);
+  if (kind == FieldKind::Float || kind == FieldKind::Currency) {
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (ok) return runtimeFloatText(number);
+  }
   return value.toString();
 }
 
-QString editText(FieldKind kind, const QVariant& value) {
-  return displayText(kind, value);
+QString displayText(FieldKind kind, const QVariant& value) {
+  if (kind == FieldKind::Currency && !value.isNull()) {
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (ok)
+      if (auto text = runtimeCurrencyText(number)) return *text;
+  }
+  return asText(kind, value);
 }
+
+QString editText(FieldKind kind, const QVariant& value) { return asText(kind, value); }
 
 bool parseEditText(FieldKind kind, int size, const QString& text, QVariant& out,
                    QString* error) {
@@ -166,19 +177,22 @@ bool parseEditText(FieldKind kind, int size, const QString& text, QVariant& out,
       return true;
     }
     case FieldKind::Date: {
-      const QDate d = parseDate(t);
+      QDate d = runtimeDate(t).value_or(QDate());
+      if (!d.isValid()) d = parseDate(t);
       if (!d.isValid()) return fail(QStringLiteral("'%1' is not a valid date").arg(t));
       out = d;
       return true;
     }
     case FieldKind::Time: {
-      const QTime tm = parseTime(t);
+      QTime tm = runtimeTime(t).value_or(QTime());
+      if (!tm.isValid()) tm = parseTime(t);
       if (!tm.isValid()) return fail(QStringLiteral("'%1' is not a valid time").arg(t));
       out = tm;
       return true;
     }
     case FieldKind::DateTime: {
-      const QDateTime dt = parseDateTime(t);
+      QDateTime dt = runtimeDateTime(t).value_or(QDateTime());
+      if (!dt.isValid()) dt = parseDateTime(t);
       if (!dt.isValid()) return fail(QStringLiteral("'%1' is not a valid date and time").arg(t));
       out = dt;
       return true;

@@ -15,9 +15,12 @@ namespace korvel::db {
 // it is, so nothing is lost when it is written back unchanged.
 QVariant valueFromDriver(FieldKind kind, const QVariant& raw);
 
-// Display text ("2024/01/31", "True" ...); empty for NULL.
+// Texts in the runtime format settings (runtimeformat.h); empty for NULL.
+// asText: the value as text ("2024/01/31", "9:05:00", "True", "1234.5").
+QString asText(FieldKind kind, const QVariant& value);
+// displayText: as asText, but currency in the currency format ("\\1,235").
 QString displayText(FieldKind kind, const QVariant& value);
-// Text for editing; the same as the display text except for blobs.
+// editText: the text an editor starts from; read back by parseEditText.
 QString editText(FieldKind kind, const QVariant& value);
 
 // Parses edit text for a field. Empty text is NULL except for string and memo

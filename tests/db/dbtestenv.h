@@ -9,8 +9,12 @@
 #include <QMap>
 #include <QString>
 #include <QTemporaryDir>
+#include <ostream>
 
 #include "db/engine.h"
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace korvel::db::test {
 

@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QSqlQuery>
 
+#include "common/formats.h"
 #include "db/datasetimpl.h"
 #include "db/demodatabase.h"
 #include "db/query.h"
@@ -74,7 +75,7 @@ TEST_F(SqliteTest, NavigationAndDisplayTexts) {
   EXPECT_EQ(t.fieldByName(QStringLiteral("EMP_NAME")).asString(), QStringLiteral("山田 太郎"));
   EXPECT_EQ(t.fieldByName(QStringLiteral("BIRTH_DATE")).asString(), QStringLiteral("1980/04/12"));
   EXPECT_EQ(t.fieldByName(QStringLiteral("BIRTH_DATE")).value().toDate(), QDate(1980, 4, 12));
-  EXPECT_EQ(t.fieldByName(QStringLiteral("HIRED_AT")).asString(), QStringLiteral("2003/04/01 09:00:00"));
+  EXPECT_EQ(t.fieldByName(QStringLiteral("HIRED_AT")).asString(), QStringLiteral("2003/04/01 9:00:00"));
   EXPECT_EQ(t.fieldByName(QStringLiteral("ACTIVE")).asString(), QStringLiteral("True"));
   EXPECT_EQ(t.fieldByName(QStringLiteral("ALLOWANCE")).asString(), QStringLiteral("15000.5"));
   int rows = 0;
@@ -89,6 +90,29 @@ TEST_F(SqliteTest, NavigationAndDisplayTexts) {
   t.first();
   t.prior();
   EXPECT_TRUE(t.bof());
+}
+
+TEST_F(SqliteTest, TextsFollowTheRuntimeFormatSettings) {
+  Table t;
+  open(t, QStringLiteral("EMPLOYEE"));
+  Field& allowance = t.fieldByName(QStringLiteral("ALLOWANCE"));
+  Field& hired = t.fieldByName(QStringLiteral("HIRED_AT"));
+  struct Restore {
+    ~Restore() { resetFormatSettings(); }
+  } restore;
+  formatSettings().currencyDecimals = 2;
+  EXPECT_EQ(allowance.asString(), QStringLiteral("15000.5"));
+  EXPECT_TRUE(allowance.displayText().endsWith(QStringLiteral("15,000.50"))) << allowance.displayText().toStdString();
+  formatSettings().shortDateFormat = "dd-mm-yyyy";
+  formatSettings().dateSeparator = '-';
+  EXPECT_EQ(hired.asString(), QStringLiteral("01-04-2003 9:00:00"));
+  t.edit();
+  hired.setEditText(QStringLiteral("2004/05/06"));  // the unambiguous year-first form is always read
+  EXPECT_EQ(hired.editText(), QStringLiteral("06-05-2004"));  // midnight: the date alone
+  t.post();
+  resetFormatSettings();
+  EXPECT_EQ(hired.asString(), QStringLiteral("2004/05/06"));
+  EXPECT_EQ(direct(QStringLiteral("SELECT HIRED_AT FROM EMPLOYEE WHERE EMP_NO=1001")).toString(), QStringLiteral("2004-05-06 00:00:00"));
 }
 
 TEST_F(SqliteTest, PostWritesOnlyTheChangedFields) {
@@ -374,6 +398,8 @@ TEST_F(SqliteTest, CountStarAndOracleLiterals) {
   EXPECT_EQ(t.fieldByName(QStringLiteral("EMP_NAME")).asString(), QStringLiteral("AB"));
   EXPECT_EQ(t.fieldByName(QStringLiteral("BIRTH_DATE")).value().toDate(), QDate(2024, 1, 31));
   EXPECT_EQ(t.fieldByName(QStringLiteral("HIRED_AT")).asString(), QStringLiteral("2024/02/01 13:45:10"));
+  EXPECT_EQ(t.fieldByName(QStringLiteral("HIRED_AT")).value().toDateTime(),
+            QDateTime(QDate(2024, 2, 1), QTime(13, 45, 10)));
 
   q.setSql(QStringLiteral("SELECT TO_DATE('2024/02/30','YYYY/MM/DD')"));
   EXPECT_THROW(q.open(), EngineError);
