@@ -224,6 +224,26 @@ TEST_F(NumEditWidget, DecimalFixedPutsCaretAfterTypedCharacters) {
   EXPECT_EQ(edit->CaretPos().x(), textLeft + fiveWidth - 1);
 }
 
+TEST_F(NumEditWidget, LayoutFollowsAlignmentAndFixedArea) {
+  const int frame = 2;
+  edit->SetAlignment(TNumEdit::taLeftJustify);
+  edit->SetVertAlignment(TNumEdit::taTopJustify);
+  edit->setText("12");
+  EXPECT_EQ(edit->NumberRect().left(), frame + edit->LeftMargin());
+  EXPECT_EQ(edit->NumberRect().top(), frame + edit->TopMargin());
+  edit->SetVertAlignment(TNumEdit::taBottomJustify);
+  EXPECT_EQ(edit->NumberRect().bottom() + 1, edit->height() - frame - edit->BottomMargin());
+  // A fixed integer area: the number stays right-aligned in it while typing.
+  edit->SetIntegerFixed(true);
+  edit->SetIntegerLength(6);
+  const int right = edit->NumberRect().right();
+  QTest::keyClick(edit, Qt::Key_End);
+  Type("345");
+  EXPECT_EQ(edit->text(), "12345");
+  EXPECT_EQ(edit->NumberRect().right(), right);
+  EXPECT_GT(edit->NumberRect().left(), frame + edit->LeftMargin());
+}
+
 TEST_F(NumEditWidget, SetTextTrimsAndRaisesNothing) {
   QSignalSpy changes(edit, &TNumEdit::OnChange);
   edit->setText("  00123  ");
