@@ -125,8 +125,8 @@ void TComboGrid::DrawCell(int ACol, int ARow, const QRect& Rect, TGridDrawState 
     if (State & gdFixed) {
       if (ARow < fixedRows_ || IsTextKind(*kind))
         DrawAlignedText(p, Rect, text, kind->FixedAlign(), kind->Margin(), true, cellBack_);
-      else
-        DrawKindCellAt(ACol, ARow, Rect, false, false);
+      else  // a button in a fixed column: unfocused; pressed only while held
+        DrawKindCellAt(ACol, ARow, Rect, ACol == pressedCol_ && ARow == pressedRow_, false);
     } else if (IsTextKind(*kind)) {
       DrawAlignedText(p, Rect, DataCellText(ACol, ARow), kind->CellAlign(), kind->Margin(), false,
                       cellBack_);
