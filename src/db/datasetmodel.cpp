@@ -160,8 +160,10 @@ bool DatasetModel::canFetchMore(const QModelIndex& parent) const {
   return known < 0 || known > rowCount_;
 }
 
+// Each fetch doubles the rows shown (at least kFetchRows more), so reaching
+// the end of a large result by scrolling takes few steps.
 void DatasetModel::fetchMore(const QModelIndex& parent) {
-  if (!parent.isValid()) growTo(rowCount_ + kFetchRows);
+  if (!parent.isValid()) growTo(rowCount_ + std::max(kFetchRows, rowCount_));
 }
 
 }  // namespace korvel::db

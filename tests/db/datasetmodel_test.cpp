@@ -118,5 +118,28 @@ TEST_F(ModelTest, LeavingAnInsertedRowInTheViewPostsIt) {
   EXPECT_EQ(table.fieldByName(QStringLiteral("EMP_NAME")).asString(), QStringLiteral("重複"));
 }
 
+TEST_F(ModelTest, LargeResultsAreShownAsFarAsTheyAreWanted) {
+  Table items;
+  items.setDatabaseName(QStringLiteral("LITE"));
+  items.setTableName(QStringLiteral("ITEM"));
+  items.open();
+  model.setDataset(&items);
+  EXPECT_EQ(model.rowCount(), 200);
+  EXPECT_TRUE(model.canFetchMore({}));
+  model.fetchMore({});
+  EXPECT_EQ(model.rowCount(), 1000);  // all there is
+  EXPECT_FALSE(model.canFetchMore({}));
+  items.close();
+  items.open();
+  EXPECT_EQ(model.rowCount(), 200);
+  items.moveTo(640);  // the view follows the dataset past the rows shown
+  EXPECT_GE(model.rowCount(), 641);
+  EXPECT_EQ(view->currentIndex().row(), 640);
+  EXPECT_EQ(model.data(model.index(640, 0), Qt::DisplayRole).toString(), QStringLiteral("A00641"));
+  items.last();
+  EXPECT_EQ(model.rowCount(), 1000);
+  EXPECT_EQ(view->currentIndex().row(), 999);
+}
+
 }  // namespace
 }  // namespace korvel::db::test
