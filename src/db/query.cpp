@@ -70,7 +70,7 @@ void Query::openCursor() {
   rows.select = text;
   rows.wrapped = shape.isSelect;
   rows.sequentialOnly = !shape.isSelect;
-  if (shape.isSelect) rows.countSql = QStringLiteral("SELECT COUNT(*) FROM (%1) korvel_rows").arg(text);
+  if (shape.isSelect) rows.countSql = QStringLiteral("SELECT COUNT(*) FROM (\n%1\n) korvel_rows").arg(text);
 
   QString table;
   QStringList key;
@@ -94,7 +94,7 @@ void Query::openCursor() {
       rows.select = text.left(shape.fromPos).trimmed() +
                     QStringLiteral(", %1.%2 ").arg(Driver::quoteTable(db, shape.tableRef), driver.rowLocator()) +
                     text.mid(shape.fromPos);
-      if (rows.wrapped) rows.countSql = QStringLiteral("SELECT COUNT(*) FROM (%1) korvel_rows").arg(text);
+      if (rows.wrapped) rows.countSql = QStringLiteral("SELECT COUNT(*) FROM (\n%1\n) korvel_rows").arg(text);
       rows.keyColumns << driver.rowLocator();
       rows.hiddenColumns = 1;
       key.clear();

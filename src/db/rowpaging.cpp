@@ -32,7 +32,7 @@ void Dataset::Impl::reset() {
 
 QString Dataset::Impl::pageSql(int offset, int limit, bool reverse) const {
   QString sql = source.wrapped
-      ? QStringLiteral("SELECT * FROM (%1) korvel_rows").arg(source.select)
+      ? QStringLiteral("SELECT * FROM (\n%1\n) korvel_rows").arg(source.select)
       : source.select;
   if (!source.order.isEmpty()) {
     QStringList terms = source.order;

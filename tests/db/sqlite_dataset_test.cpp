@@ -379,7 +379,7 @@ TEST_F(SqliteTest, LiveQueriesAndTheirRefusal) {
 TEST_F(SqliteTest, CountStarAndOracleLiterals) {
   Query q;
   q.setDatabaseName(QStringLiteral("LITE"));
-  q.setSql(QStringLiteral("select count(*) from ITEM"));
+  q.setSql(QStringLiteral("-- how many\nselect count(*) from ITEM -- all of them"));
   q.open();
   ASSERT_EQ(q.fieldCount(), 1);
   EXPECT_EQ(q.field(0).fieldName(), QStringLiteral("COUNT(*)"));
