@@ -15,6 +15,8 @@
 //   ODBC DSN=ORA_DSN            a data source name, or a connection string
 //                               ("DRIVER={PostgreSQL Unicode};SERVER=...;BoolsAsChar=0")
 //   USER NAME=scott
+//   PAGING=FETCH                optional: LIMIT, FETCH or SEQUENTIAL, how rows
+//                               are paged when the DBMS is not one it knows
 //
 // Server aliases (POSTGRESQL, ODBC) ask for user and password at connection
 // unless LOGIN PROMPT=FALSE, when the driver's own means (a password file,

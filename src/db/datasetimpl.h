@@ -118,6 +118,7 @@ struct Dataset::Impl {
   void noteShortPage(int start, int rows);
   std::vector<Row> readSequential(int start, int count);
   QString pageSql(int offset, int limit, bool reverse) const;
+  QString orderedSelect() const;  // the statement in its page order, unpaged
   Row readRow(QSqlQuery& q) const;
   void buildFields(const QSqlQuery& query);
   void update();

@@ -90,6 +90,15 @@ QSqlDatabase OdbcDriver::open(const Alias& alias, const QString& connectionName)
   db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=5"));
   openWithLogin(db, alias, connectionName);
   tableType_ = tableTypeOfDbms(dbmsName(db));
+  paging_ = tableType_ == u"ORACLE" ? PagingStyle::OffsetFetch
+          : tableType_ == u"POSTGRESQL" || tableType_ == u"MYSQL" || tableType_ == u"SQLITE"
+              ? PagingStyle::LimitOffset
+              : PagingStyle::Sequential;
+  // The alias may say how its source pages rows when the DBMS is not known.
+  const QString paging = alias.param(QStringLiteral("PAGING")).toUpper();
+  if (paging == u"LIMIT") paging_ = PagingStyle::LimitOffset;
+  else if (paging == u"FETCH") paging_ = PagingStyle::OffsetFetch;
+  else if (paging == u"SEQUENTIAL") paging_ = PagingStyle::Sequential;
   return db;
 }
 
@@ -112,13 +121,6 @@ std::vector<ColumnMeta> OdbcDriver::describe(const QSqlQuery& query) const {
     columns.push_back(meta);
   }
   return columns;
-}
-
-PagingStyle OdbcDriver::paging() const {
-  if (tableType_ == u"POSTGRESQL" || tableType_ == u"MYSQL" || tableType_ == u"SQLITE")
-    return PagingStyle::LimitOffset;
-  if (tableType_ == u"ORACLE") return PagingStyle::OffsetFetch;
-  return PagingStyle::Sequential;
 }
 
 QString OdbcDriver::columnType(const FieldDef& def) const {

@@ -3,6 +3,9 @@
 // source name or a DSN-less connection string ("DRIVER={...};SERVER=...");
 // USER NAME is proposed at login. The table type is the DBMS the source
 // reports ("ORACLE", "MSACCESS", "POSTGRESQL" ...), else "ODBC".
+// Rows are paged with LIMIT/OFFSET (PostgreSQL, MySQL, SQLite), OFFSET/FETCH
+// (Oracle) or read in sequence (any other source); alias parameter PAGING=
+// LIMIT, FETCH or SEQUENTIAL overrides the choice.
 
 #include "db/driver.h"
 
@@ -15,7 +18,7 @@ class OdbcDriver final : public Driver {
   QStringList tableNames(const QSqlDatabase& db, bool withExtensions,
                          bool withSystemTables) override;
   std::vector<ColumnMeta> describe(const QSqlQuery& query) const override;
-  PagingStyle paging() const override;
+  PagingStyle paging() const override { return paging_; }
   QString columnType(const FieldDef& def) const override;
   std::vector<IndexDef> indexes(const QSqlDatabase& db, const QString& table) override;
 
@@ -24,6 +27,7 @@ class OdbcDriver final : public Driver {
 
  private:
   QString tableType_ = QStringLiteral("ODBC");
+  PagingStyle paging_ = PagingStyle::Sequential;
 };
 
 }  // namespace korvel::db

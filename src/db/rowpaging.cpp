@@ -45,6 +45,11 @@ QString Dataset::Impl::pageSql(int offset, int limit, bool reverse) const {
   return sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(limit).arg(offset);
 }
 
+QString Dataset::Impl::orderedSelect() const {
+  if (source.order.isEmpty()) return source.select;
+  return source.select + QStringLiteral(" ORDER BY ") + source.order.join(QStringLiteral(", "));
+}
+
 Row Dataset::Impl::readRow(QSqlQuery& q) const {
   const int columns = q.record().count();
   Row row(columns);
@@ -76,7 +81,7 @@ std::vector<Row> Dataset::Impl::readSequential(int start, int count) {
   if (!sequential || sequentialPos > start) {
     sequential = std::make_unique<QSqlQuery>(db());
     sequential->setForwardOnly(true);
-    execOrThrow(*sequential, source.select, QStringLiteral("Cannot read the rows"));
+    execOrThrow(*sequential, orderedSelect(), QStringLiteral("Cannot read the rows"));
     sequentialPos = 0;
   }
   std::vector<Row> rows;
@@ -239,7 +244,7 @@ void Dataset::Impl::start(RowSource rows) {
   source = std::move(rows);
   QSqlQuery q(db());
   q.setForwardOnly(true);
-  execOrThrow(q, bySequence() ? source.select : pageSql(0, kPageSize, false),
+  execOrThrow(q, bySequence() ? orderedSelect() : pageSql(0, kPageSize, false),
               QStringLiteral("Cannot open the dataset"));
   if (!q.isSelect()) throw EngineError(QStringLiteral("The statement returns no rows"));
   buildFields(q);

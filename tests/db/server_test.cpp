@@ -4,6 +4,7 @@
 #include <QDate>
 
 #include "db/datasetimpl.h"
+#include "db/driver.h"
 #include "db/query.h"
 #include "db/table.h"
 #include "dbtestenv.h"
@@ -17,8 +18,10 @@ class ServerTest : public EngineFixture, public ::testing::WithParamInterface<co
   void SetUp() override {
     EngineFixture::SetUp();
     if (pgConnectionString().isEmpty()) return;
-    const QString section = QString::fromLatin1(GetParam()) == u"ODBC" ? odbcAliasSection(QStringLiteral("SRV"))
-                                                                     : pgAliasSection(QStringLiteral("SRV"));
+    const QString param = QString::fromLatin1(GetParam());
+    QString section = param == u"POSTGRESQL" ? pgAliasSection(QStringLiteral("SRV"))
+                                             : odbcAliasSection(QStringLiteral("SRV"));
+    if (param == u"ODBC_SEQUENTIAL") section += QStringLiteral("PAGING=SEQUENTIAL\n");
     const QStringList problems = writeAliases(section);
     ASSERT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
   }
@@ -244,11 +247,14 @@ TEST_P(ServerTest, PagesThroughManyRows) {
   for (t.first(); !t.eof(); t.next()) ++rows;
   EXPECT_EQ(rows, 2500);
   EXPECT_LE(t.impl()->pages.size(), Dataset::Impl::kMaxPages);
+  EXPECT_EQ(t.impl()->driver->paging() == PagingStyle::Sequential,
+            QString::fromLatin1(GetParam()) == u"ODBC_SEQUENTIAL");
   t.moveTo(1800);
   EXPECT_EQ(t.field(1).asString(), QStringLiteral("row 1801"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Drivers, ServerTest, ::testing::Values("POSTGRESQL", "ODBC"));
+// ODBC_SEQUENTIAL reads rows as from a source that cannot page by statement.
+INSTANTIATE_TEST_SUITE_P(Drivers, ServerTest, ::testing::Values("POSTGRESQL", "ODBC", "ODBC_SEQUENTIAL"));
 
 using ServerLoginTest = EngineFixture;
 
