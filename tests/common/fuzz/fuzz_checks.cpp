@@ -160,10 +160,17 @@ void checkFormats(const std::string& pattern, double value, const std::string& i
 }
 
 void checkTextFile(const std::string& bytes, const std::string& input) {
-  static std::string path = [] {
-    const char* dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    return std::string(dir) + "/korvel-fuzz-" + std::to_string(getpid()) + ".txt";
-  }();
+  // One scratch file per process, removed when the process ends.
+  struct ScratchFile {
+    std::string path;
+    ScratchFile() {
+      const char* dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+      path = std::string(dir) + "/korvel-fuzz-" + std::to_string(getpid()) + ".txt";
+    }
+    ~ScratchFile() { std::remove(path.c_str()); }
+  };
+  static const ScratchFile scratch;
+  const std::string& path = scratch.path;
   FILE* out = std::fopen(path.c_str(), "wb");
   if (!out) failed("cannot write the temporary file", input);
   std::fwrite(bytes.data(), 1, bytes.size(), out);
