@@ -23,7 +23,10 @@ bool DatasetModel::guarded(Operation&& operation) {
 void DatasetModel::setDataset(Dataset* dataset) {
   for (const auto& c : datasetConnections_) disconnect(c);
   datasetConnections_.clear();
+  beginResetModel();  // the rows of the old dataset go first
   dataset_ = dataset;
+  rowCount_ = 0;
+  endResetModel();
   if (dataset) {
     datasetConnections_ << connect(dataset, &Dataset::layoutReset, this, &DatasetModel::resetFromDataset)
                         << connect(dataset, &Dataset::dataChanged, this, &DatasetModel::datasetChanged)
@@ -46,9 +49,17 @@ void DatasetModel::setSelectionModel(QItemSelectionModel* selection) {
 // when the view scrolls to the end (fetchMore), and up to the cursor when the
 // dataset moves beyond them. The whole result is never counted just to show it.
 void DatasetModel::resetFromDataset() {
-  beginResetModel();
   const int wanted = std::max({rowCount_, kFirstRows, dataset_ ? dataset_->recNo() + 1 : 0});
-  rowCount_ = dataset_ && dataset_->active() ? dataset_->availableRows(wanted) : 0;
+  int rows = 0;
+  if (dataset_ && dataset_->active()) {
+    try {
+      rows = dataset_->availableRows(wanted);
+    } catch (const EngineError&) {
+      rows = std::max(dataset_->recNo() + 1, 0);  // the rows cannot be read now
+    }
+  }
+  beginResetModel();
+  rowCount_ = rows;
   shownRow_ = dataset_ ? dataset_->recNo() : -1;
   endResetModel();
   syncViewRow();
@@ -56,7 +67,12 @@ void DatasetModel::resetFromDataset() {
 
 void DatasetModel::growTo(int rows) {
   if (!dataset_ || !dataset_->active() || rows <= rowCount_) return;
-  const int available = dataset_->availableRows(rows);
+  int available = rowCount_;
+  try {
+    available = dataset_->availableRows(rows);
+  } catch (const EngineError&) {
+    return;  // shown as far as it could be read; the next operation reports the error
+  }
   if (available <= rowCount_) return;
   beginInsertRows({}, rowCount_, available - 1);
   rowCount_ = available;
