@@ -1,6 +1,7 @@
 // DatasetModel in a QTableView (offscreen): headers, texts, editing through
 // the view and the current row kept in step both ways.
 
+#include <QSqlQuery>
 #include <QTableView>
 
 #include "db/datasetmodel.h"
@@ -139,6 +140,25 @@ TEST_F(ModelTest, LargeResultsAreShownAsFarAsTheyAreWanted) {
   items.last();
   EXPECT_EQ(model.rowCount(), 1000);
   EXPECT_EQ(view->currentIndex().row(), 999);
+}
+
+TEST_F(ModelTest, RowsThatCannotBeReadLeaveTheViewUsable) {
+  Table items;
+  items.setDatabaseName(QStringLiteral("LITE"));
+  items.setTableName(QStringLiteral("ITEM"));
+  items.open();
+  model.setDataset(&items);
+  {  // another program drops the table under the open dataset
+    QSqlDatabase db = SqliteDriver::openFile(path(QStringLiteral("demo.sqlite")), QStringLiteral("other"));
+    QSqlQuery(db).exec(QStringLiteral("DROP TABLE ITEM"));
+  }
+  QSqlDatabase::removeDatabase(QStringLiteral("other"));
+  model.fetchMore({});
+  EXPECT_EQ(model.rowCount(), 200);
+  EXPECT_EQ(model.data(model.index(150, 0), Qt::DisplayRole).toString(), QStringLiteral("A00151"));  // cached
+  view->setCurrentIndex(model.index(150, 0));  // the move fails and is reported
+  EXPECT_EQ(prompt.messageCount(), 1);
+  EXPECT_EQ(items.recNo(), 0);
 }
 
 }  // namespace
