@@ -33,8 +33,14 @@ void Table::addFieldDef(const QString& name, FieldKind kind, int size, bool requ
 // Rows are ordered by the primary key (else the driver's row locator, else
 // its physical order) so that pages stay stable and key positions can be
 // counted.
+static void checkTableType(TableType type) {
+  if (type == TableType::Ascii)
+    throw EngineError(QStringLiteral("ASCII text tables are not supported by this engine yet"));
+}
+
 void Table::openCursor() {
   if (tableName_.isEmpty()) throw EngineError(QStringLiteral("No table name is given"));
+  checkTableType(tableType_);
   Impl& impl = *this->impl();
   const QSqlDatabase db = impl.db();
   Driver& driver = *impl.driver;
@@ -111,6 +117,7 @@ void Table::createTable() {
   if (active()) throw EngineError(QStringLiteral("Cannot create the table of an open dataset"));
   if (tableName_.isEmpty()) throw EngineError(QStringLiteral("No table name is given"));
   if (fieldDefs_.empty()) throw EngineError(QStringLiteral("No field definitions for table %1").arg(tableName_));
+  checkTableType(tableType_);
   QSqlDatabase db = Engine::instance().connection(databaseName_);
   Driver& driver = Engine::instance().driver(databaseName_);
   const bool replacing = exists();

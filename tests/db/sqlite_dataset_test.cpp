@@ -423,6 +423,9 @@ TEST_F(SqliteTest, ErrorsCarryTheirEntries) {
   EXPECT_FALSE(t.active());
   q.setSql(QStringLiteral("UPDATE ITEM SET PRICE = 1 WHERE 0"));
   EXPECT_THROW(q.open(), EngineError);  // no rows to show
+  t.setTableName(QStringLiteral("ITEM"));
+  t.setTableType(TableType::Ascii);  // comes with local directory tables
+  EXPECT_THROW(t.open(), EngineError);
 }
 
 TEST_F(SqliteTest, PagingKeepsMemoryBoundedAndReadsEveryRow) {
