@@ -77,6 +77,9 @@ TEST_F(BrowseTest, OpeningATableFillsGridFormatGridAndRecentList) {
   EXPECT_EQ(cell(0, 2), "初期値");
   EXPECT_EQ(FormMemo->ComboBoxItem->count(), 5);
   EXPECT_EQ(env.prompt.messageCount(), 0);
+
+  form->SpeedButtonKensuClick();
+  EXPECT_EQ(form->LabelKensu->text(), "6");
 }
 
 TEST_F(BrowseTest, WideColumnsAreCappedAtFifteen) {
@@ -228,6 +231,24 @@ TEST_F(TestDataRunTest, AppendWritesValuesBackAndRaisesLastToFirst) {
   EXPECT_EQ(code(110), "K010");
   EXPECT_EQ(cell(2, 2), "K010");
   EXPECT_EQ(cell(1, 2), "110");
+}
+
+TEST_F(TestDataRunTest, AppendingToAQueryOpensItAgainWithTheNewRows) {
+  setMemo("SELECT * FROM ITEMS");
+  form->CheckBoxQuery->setChecked(true);
+  form->ButtonOpenClick(form->ButtonOpen);
+  ASSERT_TRUE(form->QueryTmp->live());
+  form->CheckBoxDApp->setChecked(true);
+  form->NumEditFirst->setText("1");
+  form->NumEditEnd->setText("2");
+  form->ComboGrid1->SetCells(1, 2, "500");
+  form->ComboGrid1->SetCells(1, 3, "1");
+  form->SpeedButtonDMakeClick();
+  EXPECT_EQ(env.prompt.messageCount(), 0) << env.prompt.lastMessage().toStdString();
+  ASSERT_TRUE(form->QueryTmp->active());
+  EXPECT_EQ(form->QueryTmp->recordCount(), 8);
+  form->SpeedButtonKensuClick();
+  EXPECT_EQ(form->LabelKensu->text(), "8");
 }
 
 TEST_F(TestDataRunTest, ZeroBoundsAppendExactlyOne) {
