@@ -44,7 +44,9 @@ QDateTime parseDateTime(const QString& text) {
   if (space < 0) return QDateTime(date, QTime(0, 0));
   QString timePart = t.mid(space + 1).trimmed();
   // Offsets written by some drivers ("+09:00", "Z") are dropped for display.
-  const int zone = timePart.indexOf(QRegularExpression(QStringLiteral("[+Z]|-\\d\\d:?\\d\\d$")));
+  // Compiled once: building the pattern per call dominated posting many rows.
+  static const QRegularExpression zonePattern(QStringLiteral("[+Z]|-\\d\\d:?\\d\\d$"));
+  const int zone = timePart.indexOf(zonePattern);
   if (zone > 0) timePart = timePart.left(zone);
   const QTime time = parseTime(timePart);
   return time.isValid() ? QDateTime(date, time) : QDateTime();
