@@ -64,11 +64,18 @@ struct Dataset::Impl {
   std::map<int, Page> pages;
   quint64 useClock = 0;
   int knownCount = -1;  // rows in the result; -1 until known
+  // Locator of the last row, valid while knownCount equals lastKeyCount: an
+  // appended row whose key sorts after it goes at the end without a query.
+  QVector<QVariant> lastKey;
+  int lastKeyCount = -1;
 
   // A forward cursor: for drivers that cannot page by statement, and to go
   // on reading a query where the last page ended.
   std::unique_ptr<QSqlQuery> sequential;
   int sequentialPos = 0;
+  // The last INSERT prepared, kept for the next post of the same columns.
+  std::unique_ptr<QSqlQuery> insertQuery;
+  QString insertSql;
 
   int cur = -1;  // display row of the cursor
   bool eof = true;
@@ -94,6 +101,7 @@ struct Dataset::Impl {
   // that can only be read in sequence).
   void releaseCursor() {
     if (!bySequence()) sequential.reset();
+    insertQuery.reset();
   }
 
   // Display rows: data rows plus the pending inserted record.
@@ -123,6 +131,9 @@ struct Dataset::Impl {
   void buildFields(const QSqlQuery& query);
   void update();
   void insertRecord();
+  QSqlQuery& insertStatement(const QString& sql, const QString& context);
+  bool lastKeyKnown();
+  bool placeAtEnd(const QVector<QVariant>& key);
 };
 
 }  // namespace korvel::db

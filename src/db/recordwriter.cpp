@@ -2,7 +2,9 @@
 // (primary key or rowid), or an INSERT of the assigned fields; always with
 // bound parameters.
 
+#include <QPointer>
 #include <QSqlError>
+#include <QTimer>
 
 #include "db/datasetimpl.h"
 #include "db/driver.h"
@@ -69,6 +71,28 @@ void Dataset::Impl::update() {
   if (keyChanged) invalidateRows();
 }
 
+// Posting rows one after another runs the same INSERT each time: it is
+// prepared once and kept until control returns to the event loop (or the
+// engine asks for its statements to be released before changing a table).
+QSqlQuery& Dataset::Impl::insertStatement(const QString& sql, const QString& context) {
+  if (insertQuery && insertSql == sql) return *insertQuery;
+  const bool releaseScheduled = insertQuery != nullptr;
+  insertQuery = std::make_unique<QSqlQuery>(db());
+  insertSql.clear();
+  try {
+    prepareOrThrow(*insertQuery, sql, context);
+  } catch (const EngineError&) {
+    insertQuery.reset();
+    throw;
+  }
+  insertSql = sql;
+  if (!releaseScheduled)
+    QTimer::singleShot(0, self, [owner = QPointer<Dataset>(self)] {
+      if (owner && owner->impl()) owner->impl()->insertQuery.reset();
+    });
+  return *insertQuery;
+}
+
 void Dataset::Impl::insertRecord() {
   QStringList columns, marks;
   QVector<QVariant> binds;
@@ -86,11 +110,16 @@ void Dataset::Impl::insertRecord() {
             .arg(source.table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
   const bool returning = driver->hasReturning() && source.orderIsKey;
   if (returning) sql += QStringLiteral(" RETURNING ") + source.keyColumns.join(QStringLiteral(", "));
-  QSqlQuery q(db());
+  const bool endKnown = lastKeyKnown();
   const QString context = QStringLiteral("Cannot insert the record");
-  prepareOrThrow(q, sql, context);
-  for (const auto& v : binds) q.addBindValue(v);
-  execOrThrow(q, context);
+  QSqlQuery& q = insertStatement(sql, context);
+  for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
+  try {
+    execOrThrow(q, context);
+  } catch (const EngineError&) {
+    insertQuery.reset();
+    throw;
+  }
 
   QVector<QVariant> key;
   if (returning && q.next()) {
@@ -103,6 +132,7 @@ void Dataset::Impl::insertRecord() {
   q.finish();
   const int inserted = pendingRow;
   pendingRow = -1;
+  if (endKnown && placeAtEnd(key)) return;
   invalidateRows();
   if (source.orderIsKey && key.size() == source.keyColumns.size())
     cur = positionOf(key, static_cast<int>(key.size()));

@@ -16,9 +16,12 @@ namespace korvel::db {
 
 void Dataset::Impl::reset() {
   sequential.reset();
+  insertQuery.reset();
   sequentialPos = 0;
   pages.clear();
   knownCount = -1;
+  lastKey.clear();
+  lastKeyCount = -1;
   fields.clear();
   fieldObjects.clear();
   source = RowSource();
@@ -238,6 +241,8 @@ void Dataset::Impl::invalidateRows() {
   sequential.reset();
   sequentialPos = 0;
   knownCount = -1;
+  lastKey.clear();
+  lastKeyCount = -1;
 }
 
 void Dataset::Impl::start(RowSource rows) {

@@ -1,0 +1,148 @@
+// Rows posted one after another at the end of a table, as test data
+// generation does, and inserts whose key sorts elsewhere: positions, counts
+// and the values read back must be those of the file.
+
+#include <QSqlQuery>
+
+#include "db/query.h"
+#include "db/sqlitedriver.h"
+#include "db/table.h"
+#include "dbtestenv.h"
+
+namespace korvel::db::test {
+namespace {
+
+class AppendTest : public EngineFixture {
+ protected:
+  void SetUp() override {
+    EngineFixture::SetUp();
+    sqliteAlias({QStringLiteral("CREATE TABLE GEN (ID INTEGER PRIMARY KEY, NAME VARCHAR(20),"
+                                " NOTE VARCHAR(10) DEFAULT 'dflt')"),
+                 QStringLiteral("CREATE TABLE WORDS (W VARCHAR(10) PRIMARY KEY, N INTEGER)"),
+                 QStringLiteral("CREATE TABLE PLAIN (V INTEGER)")});
+  }
+  void open(Table& t, const QString& name) {
+    t.setDatabaseName(QStringLiteral("LITE"));
+    t.setTableName(name);
+    t.open();
+  }
+  // The loop of test data generation: append, assign, post, next.
+  void appendRows(Table& t, int from, int to, int step) {
+    t.last();
+    for (int id = from; id <= to; id += step) {
+      t.append();
+      t.fieldByName(QStringLiteral("ID")).setEditText(QString::number(id));
+      t.fieldByName(QStringLiteral("NAME")).setEditText(QStringLiteral("n%1").arg(id));
+      t.post();
+      ASSERT_EQ(t.fieldByName(QStringLiteral("ID")).asString(), QString::number(id));
+      t.next();
+      ASSERT_TRUE(t.eof());
+    }
+  }
+  QList<int> walk(Table& t) {
+    QList<int> ids;
+    for (t.first(); !t.eof(); t.next()) ids << t.fieldByName(QStringLiteral("ID")).value().toInt();
+    return ids;
+  }
+  int countInFile(const QString& table) {
+    Query q;
+    q.setDatabaseName(QStringLiteral("LITE"));
+    q.setSql(QStringLiteral("SELECT COUNT(*) FROM ") + table);
+    q.open();
+    return q.field(0).value().toInt();
+  }
+};
+
+TEST_F(AppendTest, RowsAppendedAtTheEndAreCountedWalkedAndReadBackFromTheFile) {
+  Table t;
+  open(t, QStringLiteral("GEN"));
+  appendRows(t, 1, 450, 1);
+  EXPECT_EQ(t.knownRowCount(), 450);  // kept up to date, not counted again
+  EXPECT_EQ(t.recordCount(), countInFile(QStringLiteral("GEN")));
+  EXPECT_EQ(t.recNo(), 449);
+  QList<int> expected;
+  for (int id = 1; id <= 450; ++id) expected << id;
+  EXPECT_EQ(walk(t), expected);
+  t.last();
+  EXPECT_EQ(t.fieldByName(QStringLiteral("ID")).asString(), QStringLiteral("450"));
+  // Values the database supplied itself are read back, not guessed.
+  EXPECT_EQ(t.fieldByName(QStringLiteral("NOTE")).asString(), QStringLiteral("dflt"));
+  t.moveTo(299);
+  EXPECT_EQ(t.fieldByName(QStringLiteral("NAME")).asString(), QStringLiteral("n300"));
+
+  // Reopened, the appended rows continue after those already in the file.
+  t.close();
+  open(t, QStringLiteral("GEN"));
+  appendRows(t, 451, 460, 1);
+  EXPECT_EQ(t.recordCount(), 460);
+  t.prior();
+  EXPECT_EQ(t.fieldByName(QStringLiteral("ID")).asString(), QStringLiteral("459"));
+}
+
+TEST_F(AppendTest, AKeyThatSortsBeforeTheLastRowLandsInItsPlace) {
+  Table t;
+  open(t, QStringLiteral("GEN"));
+  appendRows(t, 1, 301, 2);  // 151 odd keys
+  t.append();
+  t.fieldByName(QStringLiteral("ID")).setEditText(QStringLiteral("100"));
+  t.post();
+  EXPECT_EQ(t.recNo(), 50);  // after 1, 3 ... 99
+  EXPECT_EQ(t.fieldByName(QStringLiteral("ID")).asString(), QStringLiteral("100"));
+  t.next();
+  EXPECT_EQ(t.fieldByName(QStringLiteral("ID")).asString(), QStringLiteral("101"));
+  EXPECT_EQ(t.recordCount(), 152);
+
+  // A row inserted before the first record but keyed last goes to the end.
+  t.first();
+  t.insert();
+  t.fieldByName(QStringLiteral("ID")).setEditText(QStringLiteral("1000"));
+  t.post();
+  EXPECT_EQ(t.recNo(), 152);
+  t.prior();
+  EXPECT_EQ(t.fieldByName(QStringLiteral("ID")).asString(), QStringLiteral("301"));
+  t.append();  // a key below every row
+  t.fieldByName(QStringLiteral("ID")).setEditText(QStringLiteral("-5"));
+  t.post();
+  EXPECT_EQ(t.recNo(), 0);
+  const QList<int> ids = walk(t);
+  ASSERT_EQ(ids.size(), 154);
+  EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
+  EXPECT_EQ(ids.back(), 1000);
+}
+
+TEST_F(AppendTest, AppendsAfterADeleteAndOnTextOrRowidKeysFindTheirPlace) {
+  Table t;
+  open(t, QStringLiteral("GEN"));
+  appendRows(t, 10, 30, 10);
+  t.last();
+  t.deleteRecord();  // 30 is gone: the next key after 20 still goes last
+  appendRows(t, 25, 25, 1);
+  EXPECT_EQ(walk(t), (QList<int>{10, 20, 25}));
+
+  // Text keys sort by the database's rules, whatever the order of posting.
+  Table words;
+  open(words, QStringLiteral("WORDS"));
+  for (const char* w : {"b", "a", "c", "B"}) {
+    words.append();
+    words.field(0).setEditText(QString::fromLatin1(w));
+    words.post();
+  }
+  QStringList seen;
+  for (words.first(); !words.eof(); words.next()) seen << words.field(0).asString();
+  EXPECT_EQ(seen, (QStringList{"B", "a", "b", "c"}));
+
+  // Without a key, rows are placed by rowid.
+  Table plain;
+  open(plain, QStringLiteral("PLAIN"));
+  for (int v : {7, 3, 5}) {
+    plain.append();
+    plain.field(0).setEditText(QString::number(v));
+    plain.post();
+    EXPECT_EQ(plain.field(0).asString(), QString::number(v));
+  }
+  EXPECT_EQ(plain.recNo(), 2);
+  EXPECT_EQ(plain.recordCount(), 3);
+}
+
+}  // namespace
+}  // namespace korvel::db::test
