@@ -2,6 +2,7 @@
 // generation does, and inserts whose key sorts elsewhere: positions, counts
 // and the values read back must be those of the file.
 
+#include <QSqlError>
 #include <QSqlQuery>
 
 #include "db/query.h"
@@ -142,6 +143,35 @@ TEST_F(AppendTest, AppendsAfterADeleteAndOnTextOrRowidKeysFindTheirPlace) {
   }
   EXPECT_EQ(plain.recNo(), 2);
   EXPECT_EQ(plain.recordCount(), 3);
+}
+
+TEST_F(AppendTest, TheInsertKeptForTheNextPostFollowsTheColumnsAndHoldsNoLock) {
+  Table t;
+  open(t, QStringLiteral("GEN"));
+  appendRows(t, 1, 3, 1);
+  t.append();  // other columns assigned: another statement
+  t.fieldByName(QStringLiteral("ID")).setEditText(QStringLiteral("4"));
+  t.fieldByName(QStringLiteral("NOTE")).setEditText(QStringLiteral("own"));
+  t.post();
+  t.append();
+  t.fieldByName(QStringLiteral("ID")).setEditText(QStringLiteral("4"));
+  t.fieldByName(QStringLiteral("NOTE")).setEditText(QStringLiteral("again"));
+  EXPECT_THROW(t.post(), EngineError);  // key violation; the record stays pending
+  t.fieldByName(QStringLiteral("ID")).setEditText(QStringLiteral("5"));
+  t.post();
+  appendRows(t, 6, 6, 1);
+  QStringList notes;
+  for (t.first(); !t.eof(); t.next()) notes << t.fieldByName(QStringLiteral("NOTE")).asString();
+  EXPECT_EQ(notes, (QStringList{"dflt", "dflt", "dflt", "own", "again", "dflt"}));
+
+  // Another program may change the table while the statement is kept.
+  const QString file = path(QStringLiteral("LITE.sqlite"));
+  {
+    QSqlDatabase other = SqliteDriver::openFile(file, QStringLiteral("other"));
+    QSqlQuery q(other);
+    EXPECT_TRUE(q.exec(QStringLiteral("DROP TABLE GEN"))) << q.lastError().text().toStdString();
+  }
+  QSqlDatabase::removeDatabase(QStringLiteral("other"));
 }
 
 }  // namespace
