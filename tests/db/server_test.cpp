@@ -254,6 +254,41 @@ TEST_P(ServerTest, PagesThroughManyRows) {
 }
 
 // ODBC_SEQUENTIAL reads rows as from a source that cannot page by statement.
+// Rows posted one after another at the end, then one keyed in the middle,
+// as test data generation and a user's insert do.
+TEST_P(ServerTest, AppendedRowsKeepTheirPlaceAndCount) {
+  KORVEL_REQUIRE_PG();
+  const QString name = table(QStringLiteral("appended"));
+  exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(name));
+  exec(QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY, note VARCHAR(10) DEFAULT 'dflt')").arg(name));
+  Table t;
+  t.setDatabaseName(QStringLiteral("SRV"));
+  t.setTableName(name);
+  t.open();
+  t.last();
+  for (int id = 2; id <= 240; id += 2) {
+    t.append();
+    t.field(0).setEditText(QString::number(id));
+    t.post();
+    ASSERT_EQ(t.field(0).asString(), QString::number(id));
+    t.next();
+    ASSERT_TRUE(t.eof());
+  }
+  EXPECT_EQ(t.recordCount(), 120);
+  t.append();
+  t.field(0).setEditText(QStringLiteral("101"));
+  t.post();
+  EXPECT_EQ(t.recNo(), 50);
+  EXPECT_EQ(t.recordCount(), value(QStringLiteral("SELECT COUNT(*) FROM %1").arg(name)).toInt());
+  QList<int> ids;
+  for (t.first(); !t.eof(); t.next()) ids << t.field(0).value().toInt();
+  ASSERT_EQ(ids.size(), 121);
+  EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
+  t.last();
+  EXPECT_EQ(t.field(0).asString(), QStringLiteral("240"));
+  EXPECT_EQ(t.field(1).asString(), QStringLiteral("dflt"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Drivers, ServerTest, ::testing::Values("POSTGRESQL", "ODBC", "ODBC_SEQUENTIAL"));
 
 using ServerLoginTest = EngineFixture;
