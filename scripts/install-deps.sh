@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ninja-build ccache pkg-config
+  build-essential cmake ninja-build ccache pkg-config python3
   qt6-base-dev qt6-base-dev-tools
   libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc
   libsqlite3-dev sqlite3
