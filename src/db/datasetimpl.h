@@ -73,9 +73,9 @@ struct Dataset::Impl {
   // on reading a query where the last page ended.
   std::unique_ptr<QSqlQuery> sequential;
   int sequentialPos = 0;
-  // The last INSERT prepared, kept for the next post of the same columns.
+  // The last INSERT prepared, kept for the next post of the same fields.
   std::unique_ptr<QSqlQuery> insertQuery;
-  QString insertSql;
+  std::vector<bool> insertColumns;  // the fields it writes
 
   int cur = -1;  // display row of the cursor
   bool eof = true;
@@ -131,7 +131,7 @@ struct Dataset::Impl {
   void buildFields(const QSqlQuery& query);
   void update();
   void insertRecord();
-  QSqlQuery& insertStatement(const QString& sql, const QString& context);
+  QSqlQuery& insertStatement(bool returning, const QString& context);
   bool lastKeyKnown();
   bool placeAtEnd(const QVector<QVariant>& key);
 };

@@ -61,6 +61,23 @@ std::optional<bool> parseBool(const QString& text) {
   return std::nullopt;
 }
 
+// Plain decimal digits with an optional minus, as generated and typed
+// numbers nearly always are, read without the locale machinery (which cost
+// more than posting the row); anything else goes through the C locale.
+qlonglong toInteger(const QString& text, bool* ok) {
+  const qsizetype start = text.startsWith(u'-') ? 1 : 0;
+  const qsizetype digits = text.size() - start;
+  if (digits < 1 || digits > 18) return QLocale::c().toLongLong(text, ok);
+  qlonglong value = 0;
+  for (qsizetype i = start; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    if (c < u'0' || c > u'9') return QLocale::c().toLongLong(text, ok);
+    value = value * 10 + (c - u'0');
+  }
+  *ok = true;
+  return start ? -value : value;
+}
+
 }  // namespace
 
 QVariant valueFromDriver(FieldKind kind, const QVariant& raw) {
@@ -152,13 +169,13 @@ bool parseEditText(FieldKind kind, int size, const QString& text, QVariant& out,
   bool ok = false;
   switch (kind) {
     case FieldKind::Smallint: {
-      const int v = QLocale::c().toInt(t, &ok);
+      const qlonglong v = toInteger(t, &ok);
       if (!ok || v < -32768 || v > 32767) return fail(QStringLiteral("'%1' is not a valid small integer").arg(t));
-      out = v;
+      out = static_cast<int>(v);
       return true;
     }
     case FieldKind::Integer: {
-      const qlonglong v = QLocale::c().toLongLong(t, &ok);
+      const qlonglong v = toInteger(t, &ok);
       if (!ok) return fail(QStringLiteral("'%1' is not a valid integer").arg(t));
       out = v;
       return true;

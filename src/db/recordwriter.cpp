@@ -72,20 +72,32 @@ void Dataset::Impl::update() {
 }
 
 // Posting rows one after another runs the same INSERT each time: it is
-// prepared once and kept until control returns to the event loop (or the
-// engine asks for its statements to be released before changing a table).
-QSqlQuery& Dataset::Impl::insertStatement(const QString& sql, const QString& context) {
-  if (insertQuery && insertSql == sql) return *insertQuery;
+// prepared once for the set of assigned fields and kept until control
+// returns to the event loop (or the engine asks for its statements to be
+// released before changing a table).
+QSqlQuery& Dataset::Impl::insertStatement(bool returning, const QString& context) {
+  if (insertQuery && insertColumns == changed) return *insertQuery;
+  QStringList columns, marks;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (!changed[i]) continue;
+    columns << fields[i].writeColumn;
+    marks << QStringLiteral("?");
+  }
+  QString sql = columns.isEmpty()
+      ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(source.table)
+      : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(source.table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+  if (returning) sql += QStringLiteral(" RETURNING ") + source.keyColumns.join(QStringLiteral(", "));
   const bool releaseScheduled = insertQuery != nullptr;
   insertQuery = std::make_unique<QSqlQuery>(db());
-  insertSql.clear();
+  insertColumns.clear();
   try {
     prepareOrThrow(*insertQuery, sql, context);
   } catch (const EngineError&) {
     insertQuery.reset();
     throw;
   }
-  insertSql = sql;
+  insertColumns = changed;
   if (!releaseScheduled)
     QTimer::singleShot(0, self, [owner = QPointer<Dataset>(self)] {
       if (owner && owner->impl()) owner->impl()->insertQuery.reset();
@@ -94,25 +106,17 @@ QSqlQuery& Dataset::Impl::insertStatement(const QString& sql, const QString& con
 }
 
 void Dataset::Impl::insertRecord() {
-  QStringList columns, marks;
   QVector<QVariant> binds;
   for (size_t i = 0; i < fields.size(); ++i) {
     if (!changed[i]) continue;
     if (fields[i].writeColumn.isEmpty())
       throw EngineError(QStringLiteral("Field '%1' cannot be modified").arg(fields[i].name));
-    columns << fields[i].writeColumn;
-    marks << QStringLiteral("?");
     binds << driver->toDriver(fields[i].meta.kind, buffer[static_cast<int>(i)]);
   }
-  QString sql = columns.isEmpty()
-      ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(source.table)
-      : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-            .arg(source.table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
   const bool returning = driver->hasReturning() && source.orderIsKey;
-  if (returning) sql += QStringLiteral(" RETURNING ") + source.keyColumns.join(QStringLiteral(", "));
   const bool endKnown = lastKeyKnown();
   const QString context = QStringLiteral("Cannot insert the record");
-  QSqlQuery& q = insertStatement(sql, context);
+  QSqlQuery& q = insertStatement(returning, context);
   for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
   try {
     execOrThrow(q, context);

@@ -14,6 +14,7 @@
 
 #include "db/aliasregistry.h"
 #include "db/engineerror.h"
+#include "db/isotext.h"
 #include "db/sqlitefunctions.h"
 
 namespace korvel::db {
@@ -106,13 +107,12 @@ std::vector<ColumnMeta> SqliteDriver::describe(const QSqlQuery& query) const {
 QVariant SqliteDriver::toDriver(FieldKind kind, const QVariant& value) const {
   if (value.isNull()) return value;
   switch (value.typeId()) {
-    case QMetaType::QDate: return value.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+    case QMetaType::QDate: return isoDateText(value.toDate());
     case QMetaType::QTime: return value.toTime().toString(QStringLiteral("hh:mm:ss"));
     case QMetaType::QDateTime: {
       const QDateTime dt = value.toDateTime();
-      if (kind == FieldKind::Date) return dt.date().toString(QStringLiteral("yyyy-MM-dd"));
-      return dt.toString(dt.time().msec() ? QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")
-                                          : QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+      if (kind == FieldKind::Date) return isoDateText(dt.date());
+      return isoDateTimeText(dt);
     }
     case QMetaType::Bool: return value.toBool() ? 1 : 0;
     default: return value;
