@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "db/dataset.h"
+#include "db/repeatedstatement.h"
 #include "db/typemap.h"
 
 namespace korvel::db {
@@ -74,7 +75,7 @@ struct Dataset::Impl {
   std::unique_ptr<QSqlQuery> sequential;
   int sequentialPos = 0;
   // The last INSERT prepared, kept for the next post of the same fields.
-  std::unique_ptr<QSqlQuery> insertQuery;
+  std::unique_ptr<RepeatedStatement> insertQuery;
   std::vector<bool> insertColumns;  // the fields it writes
 
   int cur = -1;  // display row of the cursor
@@ -131,7 +132,7 @@ struct Dataset::Impl {
   void buildFields(const QSqlQuery& query);
   void update();
   void insertRecord();
-  QSqlQuery& insertStatement(bool returning, const QString& context);
+  RepeatedStatement& insertStatement(bool returning, const QString& context);
   bool lastKeyKnown();
   bool placeAtEnd(const QVector<QVariant>& key);
 };

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "db/repeatedstatement.h"
 #include "db/table.h"
 #include "db/typemap.h"
 
@@ -50,6 +51,10 @@ class Driver {
   virtual bool keepsReadCursors() const { return false; }
   // INSERT ... RETURNING is available.
   virtual bool hasReturning() const { return false; }
+  // A statement to run many times with new values (through Qt SQL unless
+  // the driver runs it natively). EngineError with `context` on failure.
+  virtual std::unique_ptr<RepeatedStatement> prepareRepeated(const QSqlDatabase& db, const QString& sql,
+                                                             const QString& context) const;
   // The value to bind for a field value of `kind`.
   virtual QVariant toDriver(FieldKind kind, const QVariant& value) const;
   // Column type text for a field definition in CREATE TABLE.

@@ -75,7 +75,7 @@ void Dataset::Impl::update() {
 // prepared once for the set of assigned fields and kept until control
 // returns to the event loop (or the engine asks for its statements to be
 // released before changing a table).
-QSqlQuery& Dataset::Impl::insertStatement(bool returning, const QString& context) {
+RepeatedStatement& Dataset::Impl::insertStatement(bool returning, const QString& context) {
   if (insertQuery && insertColumns == changed) return *insertQuery;
   QStringList columns, marks;
   for (size_t i = 0; i < fields.size(); ++i) {
@@ -89,14 +89,8 @@ QSqlQuery& Dataset::Impl::insertStatement(bool returning, const QString& context
             .arg(source.table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
   if (returning) sql += QStringLiteral(" RETURNING ") + source.keyColumns.join(QStringLiteral(", "));
   const bool releaseScheduled = insertQuery != nullptr;
-  insertQuery = std::make_unique<QSqlQuery>(db());
-  insertColumns.clear();
-  try {
-    prepareOrThrow(*insertQuery, sql, context);
-  } catch (const EngineError&) {
-    insertQuery.reset();
-    throw;
-  }
+  insertQuery.reset();
+  insertQuery = driver->prepareRepeated(db(), sql, context);
   insertColumns = changed;
   if (!releaseScheduled)
     QTimer::singleShot(0, self, [owner = QPointer<Dataset>(self)] {
@@ -116,24 +110,22 @@ void Dataset::Impl::insertRecord() {
   const bool returning = driver->hasReturning() && source.orderIsKey;
   const bool endKnown = lastKeyKnown();
   const QString context = QStringLiteral("Cannot insert the record");
-  QSqlQuery& q = insertStatement(returning, context);
-  for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
+  QVector<QVariant> returned;
   try {
-    execOrThrow(q, context);
+    returned = insertStatement(returning, context).run(binds);
   } catch (const EngineError&) {
     insertQuery.reset();
     throw;
   }
 
   QVector<QVariant> key;
-  if (returning && q.next()) {
-    for (int k = 0; k < source.keyColumns.size(); ++k) key << q.value(k);
+  if (returning && returned.size() >= source.keyColumns.size()) {
+    key = returned.mid(0, source.keyColumns.size());
   } else if (source.orderIsKey) {
     for (int k : source.keyIndexes)
       if (k < static_cast<int>(fields.size()) && changed[k])
         key << driver->toDriver(fields[k].meta.kind, buffer[k]);
   }
-  q.finish();
   const int inserted = pendingRow;
   pendingRow = -1;
   if (endKnown && placeAtEnd(key)) return;

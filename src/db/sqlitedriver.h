@@ -19,6 +19,8 @@ class SqliteDriver final : public Driver {
   bool hasReturning() const override { return true; }
   bool keepsReadCursors() const override { return true; }
   QVariant toDriver(FieldKind kind, const QVariant& value) const override;
+  std::unique_ptr<RepeatedStatement> prepareRepeated(const QSqlDatabase& db, const QString& sql,
+                                                     const QString& context) const override;
   QString columnType(const FieldDef& def) const override;
   std::vector<IndexDef> indexes(const QSqlDatabase& db, const QString& table) override;
   void addPrimaryKey(QSqlDatabase& db, const QString& table, const QStringList& fields) override;

@@ -2,10 +2,12 @@
 // generation does, and inserts whose key sorts elsewhere: positions, counts
 // and the values read back must be those of the file.
 
+#include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
 
 #include "db/query.h"
+#include "db/repeatedstatement.h"
 #include "db/sqlitedriver.h"
 #include "db/table.h"
 #include "dbtestenv.h"
@@ -156,7 +158,17 @@ TEST_F(AppendTest, TheInsertKeptForTheNextPostFollowsTheColumnsAndHoldsNoLock) {
   t.append();
   t.fieldByName(QStringLiteral("ID")).setEditText(QStringLiteral("4"));
   t.fieldByName(QStringLiteral("NOTE")).setEditText(QStringLiteral("again"));
-  EXPECT_THROW(t.post(), EngineError);  // key violation; the record stays pending
+  QString signalled;
+  QObject::connect(&t, &Dataset::postError, [&](const QString& message) { signalled = message; });
+  try {
+    t.post();  // key violation; the record stays pending
+    ADD_FAILURE() << "a duplicate key was posted";
+  } catch (const EngineError& e) {
+    EXPECT_EQ(e.entries(), (QStringList{"Cannot insert the record", "Unable to fetch row",
+                                        "UNIQUE constraint failed: GEN.ID"}));
+    EXPECT_EQ(signalled, e.lastMessage());
+  }
+  EXPECT_EQ(t.state(), DatasetState::Insert);
   t.fieldByName(QStringLiteral("ID")).setEditText(QStringLiteral("5"));
   t.post();
   appendRows(t, 6, 6, 1);
@@ -172,6 +184,54 @@ TEST_F(AppendTest, TheInsertKeptForTheNextPostFollowsTheColumnsAndHoldsNoLock) {
     EXPECT_TRUE(q.exec(QStringLiteral("DROP TABLE GEN"))) << q.lastError().text().toStdString();
   }
   QSqlDatabase::removeDatabase(QStringLiteral("other"));
+}
+
+// SQLite's native statement binds, returns and fails exactly as the same
+// statement run through Qt SQL.
+TEST_F(AppendTest, NativeSqliteStatementMatchesQtSql) {
+  QSqlDatabase db = Engine::instance().connection(QStringLiteral("LITE"));
+  QSqlQuery(db).exec(QStringLiteral("CREATE TABLE MIX (ID INTEGER PRIMARY KEY, A, B TEXT, C REAL)"));
+  const QString sql = QStringLiteral("INSERT INTO MIX (ID, A, B, C) VALUES (?, ?, ?, ?) "
+                                     "RETURNING ID, A, typeof(A), B, typeof(B), C, typeof(C)");
+  const QString context = QStringLiteral("ctx");
+  SqliteDriver driver;
+  const std::unique_ptr<RepeatedStatement> native = driver.prepareRepeated(db, sql, context);
+  QueryRepeatedStatement viaQt(db, sql, context);
+  const QList<QVariantList> rows = {
+      {1, QStringLiteral("text"), QString(), 1.5},
+      {qlonglong(1) << 40, QByteArray("\x00\x01", 2), QStringLiteral("日本"), QVariant()},
+      {3, true, 42, QStringLiteral("2.5")},
+      {4, QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5, 6)), QTime(7, 8, 9), QDate(2024, 5, 6)},
+      {5, QByteArray(), QVariant(QMetaType::fromType<QString>()), -0.25},
+  };
+  for (const QVariantList& values : rows) {
+    QVector<QVariant> forNative(values.begin(), values.end());
+    QVector<QVariant> forQt = forNative;
+    forQt[0] = forQt[0].toLongLong() + 1000;
+    QVector<QVariant> fromNative = native->run(forNative);
+    QVector<QVariant> fromQt = viaQt.run(forQt);
+    ASSERT_EQ(fromNative.size(), 7);
+    ASSERT_EQ(fromQt.size(), 7);
+    EXPECT_EQ(fromQt[0].toLongLong() - fromNative[0].toLongLong(), 1000);
+    for (int i = 1; i < 7; ++i) {
+      EXPECT_EQ(fromNative[i].toString(), fromQt[i].toString()) << values[0].toLongLong() << ':' << i;
+      EXPECT_EQ(fromNative[i].isNull(), fromQt[i].isNull()) << values[0].toLongLong() << ':' << i;
+    }
+  }
+  QStringList nativeError, qtError;
+  try {
+    native->run({1, 0, 0, 0});
+  } catch (const EngineError& e) {
+    nativeError = e.entries();
+  }
+  try {
+    viaQt.run({1, 0, 0, 0});
+  } catch (const EngineError& e) {
+    qtError = e.entries();
+  }
+  EXPECT_EQ(nativeError.size(), 3);
+  EXPECT_EQ(nativeError, qtError);
+  EXPECT_THROW(driver.prepareRepeated(db, QStringLiteral("INSERT INTO NOWHERE VALUES (?)"), context), EngineError);
 }
 
 }  // namespace

@@ -1,0 +1,30 @@
+#include "db/repeatedstatement.h"
+
+#include <QSqlRecord>
+
+#include "db/driver.h"
+
+namespace korvel::db {
+
+QueryRepeatedStatement::QueryRepeatedStatement(const QSqlDatabase& db, const QString& sql,
+                                               const QString& context)
+    : query_(db), context_(context) {
+  prepareOrThrow(query_, sql, context_);
+}
+
+QVector<QVariant> QueryRepeatedStatement::run(const QVector<QVariant>& values) {
+  for (int i = 0; i < values.size(); ++i) query_.bindValue(i, values[i]);
+  execOrThrow(query_, context_);
+  QVector<QVariant> row;
+  if (query_.isSelect() && query_.next())
+    for (int i = 0; i < query_.record().count(); ++i) row << query_.value(i);
+  query_.finish();
+  return row;
+}
+
+std::unique_ptr<RepeatedStatement> Driver::prepareRepeated(const QSqlDatabase& db, const QString& sql,
+                                                           const QString& context) const {
+  return std::make_unique<QueryRepeatedStatement>(db, sql, context);
+}
+
+}  // namespace korvel::db
