@@ -39,12 +39,31 @@ int cp932CharLength(std::string_view bytes, size_t at) {
   return (lead && at + 1 < bytes.size()) ? 2 : 1;
 }
 
+// Code page 932 keeps ASCII as it is: text of ASCII only (most generated
+// and typed data) is copied without the lock and iconv, which cost more
+// than posting a row.
+bool isAscii(const QString& text) {
+  for (const QChar c : text)
+    if (c.unicode() >= 0x80) return false;
+  return true;
+}
+
+bool isAscii(std::string_view bytes) {
+  for (const char b : bytes)
+    if (static_cast<unsigned char>(b) >= 0x80) return false;
+  return true;
+}
+
 }  // namespace
 
 bool tryToCp932(const QString& text, std::string& out, int* badIndex) {
   out.clear();
   if (badIndex) *badIndex = -1;
   if (text.isEmpty()) return true;
+  if (isAscii(text)) {
+    out = text.toStdString();
+    return true;
+  }
   std::lock_guard guard(g_lock);
   iconv_t cd = toCp932Descriptor();
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -90,6 +109,7 @@ QString fromCp932(std::string_view bytes, int* firstBad) {
   if (firstBad) *firstBad = -1;
   QString result;
   if (bytes.empty()) return result;
+  if (isAscii(bytes)) return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
   std::lock_guard guard(g_lock);
   iconv_t cd = fromCp932Descriptor();
   iconv(cd, nullptr, nullptr, nullptr, nullptr);

@@ -3,6 +3,7 @@
 
 #include <QLocale>
 
+#include "common/codepage.h"
 #include "db/fieldvalue.h"
 #include "db/isotext.h"
 #include "db/sqlitedriver.h"
@@ -48,6 +49,26 @@ TEST(ValueText, DatesAndTimesWrittenForSqliteMatchTheirPattern) {
             QVariant(QStringLiteral("2024-01-01 00:00:00")));
   EXPECT_EQ(driver.toDriver(FieldKind::Date, QDateTime(QDate(2024, 1, 1), QTime(5, 0))),
             QVariant(QStringLiteral("2024-01-01")));
+}
+
+// Plain ASCII skips the converter; the bytes must be those the converter
+// gives, and text around a non-ASCII character still goes through it.
+TEST(ValueText, AsciiTextConvertsToCodePage932Unchanged) {
+  std::string bytes;
+  QString text;
+  for (int c = 0; c < 0x80; ++c) {
+    bytes += static_cast<char>(c);
+    text += QChar(c);
+  }
+  EXPECT_EQ(toCp932(text), bytes);
+  EXPECT_EQ(fromCp932(bytes), text);
+  EXPECT_EQ(toCp932(QStringLiteral("a日b")), std::string("a\x93\xfa" "b"));
+  EXPECT_EQ(fromCp932(std::string("a\x93\xfa" "b")), QStringLiteral("a日b"));
+  std::string out;
+  EXPECT_FALSE(tryToCp932(QStringLiteral("a☃"), out));
+  int bad = 0;
+  EXPECT_EQ(fromCp932(std::string("ab\x80"), &bad).left(2), QStringLiteral("ab"));
+  EXPECT_EQ(bad, 2);
 }
 
 }  // namespace
