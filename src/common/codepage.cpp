@@ -61,7 +61,8 @@ bool tryToCp932(const QString& text, std::string& out, int* badIndex) {
   if (badIndex) *badIndex = -1;
   if (text.isEmpty()) return true;
   if (isAscii(text)) {
-    out = text.toStdString();
+    out.resize(static_cast<size_t>(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) out[static_cast<size_t>(i)] = static_cast<char>(text[i].unicode());
     return true;
   }
   std::lock_guard guard(g_lock);

@@ -51,6 +51,9 @@ class Driver {
   virtual bool keepsReadCursors() const { return false; }
   // INSERT ... RETURNING is available.
   virtual bool hasReturning() const { return false; }
+  // A key value given in an INSERT is stored as it was bound (no trigger can
+  // change it), so the new row's key need not be returned.
+  virtual bool storesKeysAsBound() const { return false; }
   // A statement to run many times with new values (through Qt SQL unless
   // the driver runs it natively). EngineError with `context` on failure.
   virtual std::unique_ptr<RepeatedStatement> prepareRepeated(const QSqlDatabase& db, const QString& sql,

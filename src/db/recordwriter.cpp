@@ -107,7 +107,12 @@ void Dataset::Impl::insertRecord() {
       throw EngineError(QStringLiteral("Field '%1' cannot be modified").arg(fields[i].name));
     binds << driver->toDriver(fields[i].meta.kind, buffer[static_cast<int>(i)]);
   }
-  const bool returning = driver->hasReturning() && source.orderIsKey;
+  // RETURNING costs SQLite a temporary table per row: where the key is
+  // assigned and stored as bound, the assigned values give it.
+  bool keyAssigned = driver->storesKeysAsBound() && !source.keyIndexes.empty();
+  for (int k : source.keyIndexes)
+    keyAssigned = keyAssigned && k < static_cast<int>(fields.size()) && changed[static_cast<size_t>(k)];
+  const bool returning = driver->hasReturning() && source.orderIsKey && !keyAssigned;
   const bool endKnown = lastKeyKnown();
   const QString context = QStringLiteral("Cannot insert the record");
   QVector<QVariant> returned;

@@ -17,6 +17,7 @@ class SqliteDriver final : public Driver {
   QString rowLocator() const override { return QStringLiteral("rowid"); }
   QString physicalOrder() const override { return QStringLiteral("rowid"); }
   bool hasReturning() const override { return true; }
+  bool storesKeysAsBound() const override { return true; }
   bool keepsReadCursors() const override { return true; }
   QVariant toDriver(FieldKind kind, const QVariant& value) const override;
   std::unique_ptr<RepeatedStatement> prepareRepeated(const QSqlDatabase& db, const QString& sql,

@@ -122,6 +122,16 @@ TEST_F(AppendTest, AppendsAfterADeleteAndOnTextOrRowidKeysFindTheirPlace) {
   appendRows(t, 25, 25, 1);
   EXPECT_EQ(walk(t), (QList<int>{10, 20, 25}));
 
+  // A key left to the database is the one it gave the row.
+  for (int i = 0; i < 3; ++i) {
+    t.append();
+    t.fieldByName(QStringLiteral("NAME")).setEditText(QStringLiteral("auto"));
+    t.post();
+    EXPECT_EQ(t.recNo(), 3 + i);
+    EXPECT_EQ(t.fieldByName(QStringLiteral("ID")).asString(), QString::number(26 + i));
+  }
+  EXPECT_EQ(t.recordCount(), 6);
+
   // Text keys sort by the database's rules, whatever the order of posting.
   Table words;
   open(words, QStringLiteral("WORDS"));
