@@ -9,6 +9,17 @@
 namespace korvel::db {
 namespace {
 
+bool sortsAfter(const QVector<QVariant>& key, const QVector<QVariant>& other) {
+  for (int i = 0; i < key.size(); ++i) {
+    const qlonglong a = key[i].toLongLong();
+    const qlonglong b = other[i].toLongLong();
+    if (a != b) return a > b;
+  }
+  return false;
+}
+
+}  // namespace
+
 // Integer keys compare in the program exactly as the databases order them;
 // other types (text collations, mixed SQLite storage classes, NULLs) are left
 // to the database.
@@ -22,26 +33,18 @@ bool isIntegerKey(const QVector<QVariant>& key) {
   return true;
 }
 
-bool sortsAfter(const QVector<QVariant>& key, const QVector<QVariant>& other) {
-  for (int i = 0; i < key.size(); ++i) {
-    const qlonglong a = key[i].toLongLong();
-    const qlonglong b = other[i].toLongLong();
-    if (a != b) return a > b;
-  }
-  return false;
-}
-
-}  // namespace
-
-// Reads (once) the locator of the last row; must run before the insert is
-// written, while the cached count still describes the rows.
+// The locator of the last row; must run before the insert is written. The
+// first post of a run of appends (datasetimpl.h) counts the rows and reads
+// the last one afresh, so rows other programs added meanwhile are counted;
+// the rows posted after it in the run keep the count up to date themselves.
 bool Dataset::Impl::lastKeyKnown() {
-  if (!source.orderIsKey || bySequence() || knownCount < 0) return false;
-  if (knownCount == 0 || lastKeyCount == knownCount) return true;
-  const int count = knownCount;
-  const Row* row = dataRow(count - 1);
-  if (!row || knownCount != count) return false;
-  lastKey = locatorOf(*row);
+  if (!source.orderIsKey || bySequence()) return false;
+  if (lastKeyCount >= 0 && lastKeyCount == knownCount) return true;
+  invalidateRows();
+  const int count = dataCount();
+  const Row* row = count > 0 ? dataRow(count - 1) : nullptr;
+  if (knownCount != count || (count > 0 && !row)) return false;
+  lastKey = row ? locatorOf(*row) : QVector<QVariant>();
   lastKeyCount = count;
   return true;
 }

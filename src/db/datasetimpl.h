@@ -66,7 +66,8 @@ struct Dataset::Impl {
   quint64 useClock = 0;
   int knownCount = -1;  // rows in the result; -1 until known
   // Locator of the last row, valid while knownCount equals lastKeyCount: an
-  // appended row whose key sorts after it goes at the end without a query.
+  // appended row whose integer key sorts after it goes at the end without
+  // re-reading the rows (appendplacement.cpp).
   QVector<QVariant> lastKey;
   int lastKeyCount = -1;
 
@@ -102,7 +103,15 @@ struct Dataset::Impl {
   // that can only be read in sequence).
   void releaseCursor() {
     if (!bySequence()) sequential.reset();
+    endAppendRun();
+  }
+  // Posts made while control stays away from the event loop form a run: the
+  // kept INSERT and the last row's key live for one run, so the next run
+  // starts from the table as other programs left it.
+  void endAppendRun() {
     insertQuery.reset();
+    lastKey.clear();
+    lastKeyCount = -1;
   }
 
   // Display rows: data rows plus the pending inserted record.
@@ -133,8 +142,12 @@ struct Dataset::Impl {
   void update();
   void insertRecord();
   RepeatedStatement& insertStatement(bool returning, const QString& context);
+  QVector<QVariant> assignedKey() const;
   bool lastKeyKnown();
   bool placeAtEnd(const QVector<QVariant>& key);
 };
+
+// Whether every part of `key` is an integer (not NULL).
+bool isIntegerKey(const QVector<QVariant>& key);
 
 }  // namespace korvel::db

@@ -74,7 +74,7 @@ void Dataset::Impl::update() {
 // Posting rows one after another runs the same INSERT each time: it is
 // prepared once for the set of assigned fields and kept until control
 // returns to the event loop (or the engine asks for its statements to be
-// released before changing a table).
+// released before changing a table), which ends the run of appends.
 RepeatedStatement& Dataset::Impl::insertStatement(bool returning, const QString& context) {
   if (insertQuery && insertColumns == changed) return *insertQuery;
   QStringList columns, marks;
@@ -94,9 +94,19 @@ RepeatedStatement& Dataset::Impl::insertStatement(bool returning, const QString&
   insertColumns = changed;
   if (!releaseScheduled)
     QTimer::singleShot(0, self, [owner = QPointer<Dataset>(self)] {
-      if (owner && owner->impl()) owner->impl()->insertQuery.reset();
+      if (owner && owner->impl()) owner->impl()->endAppendRun();
     });
   return *insertQuery;
+}
+
+// The key values assigned in the buffer, as bound.
+QVector<QVariant> Dataset::Impl::assignedKey() const {
+  QVector<QVariant> key;
+  if (!source.orderIsKey) return key;
+  for (int k : source.keyIndexes)
+    if (k < static_cast<int>(fields.size()) && changed[static_cast<size_t>(k)])
+      key << driver->toDriver(fields[static_cast<size_t>(k)].meta.kind, buffer[k]);
+  return key;
 }
 
 void Dataset::Impl::insertRecord() {
@@ -113,7 +123,7 @@ void Dataset::Impl::insertRecord() {
   for (int k : source.keyIndexes)
     keyAssigned = keyAssigned && k < static_cast<int>(fields.size()) && changed[static_cast<size_t>(k)];
   const bool returning = driver->hasReturning() && source.orderIsKey && !keyAssigned;
-  const bool endKnown = lastKeyKnown();
+  const bool endKnown = (!keyAssigned || isIntegerKey(assignedKey())) && lastKeyKnown();
   const QString context = QStringLiteral("Cannot insert the record");
   QVector<QVariant> returned;
   try {
@@ -123,14 +133,9 @@ void Dataset::Impl::insertRecord() {
     throw;
   }
 
-  QVector<QVariant> key;
-  if (returning && returned.size() >= source.keyColumns.size()) {
-    key = returned.mid(0, source.keyColumns.size());
-  } else if (source.orderIsKey) {
-    for (int k : source.keyIndexes)
-      if (k < static_cast<int>(fields.size()) && changed[k])
-        key << driver->toDriver(fields[k].meta.kind, buffer[k]);
-  }
+  const QVector<QVariant> key = returning && returned.size() >= source.keyColumns.size()
+      ? returned.mid(0, source.keyColumns.size())
+      : assignedKey();
   const int inserted = pendingRow;
   pendingRow = -1;
   if (endKnown && placeAtEnd(key)) return;

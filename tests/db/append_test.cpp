@@ -196,6 +196,32 @@ TEST_F(AppendTest, TheInsertKeptForTheNextPostFollowsTheColumnsAndHoldsNoLock) {
   QSqlDatabase::removeDatabase(QStringLiteral("other"));
 }
 
+// A run of appends starts from the table as it is now, rows other programs
+// added since it was read included.
+TEST_F(AppendTest, AppendsCountRowsAddedByAnotherProgramBeforeTheRun) {
+  Table t;
+  open(t, QStringLiteral("GEN"));
+  appendRows(t, 1, 5, 1);
+  const QString file = path(QStringLiteral("LITE.sqlite"));
+  {
+    QSqlDatabase other = SqliteDriver::openFile(file, QStringLiteral("other"));
+    QSqlQuery q(other);
+    EXPECT_TRUE(q.exec(QStringLiteral("INSERT INTO GEN (ID, NAME) VALUES (6, 'o6'), (7, 'o7'), (40, 'o40')")));
+  }
+  QSqlDatabase::removeDatabase(QStringLiteral("other"));
+  QCoreApplication::processEvents();  // back in the event loop: the run ends
+  t.append();
+  t.fieldByName(QStringLiteral("ID")).setEditText(QStringLiteral("50"));
+  t.post();
+  EXPECT_EQ(t.recNo(), 8);
+  EXPECT_EQ(t.recordCount(), 9);
+  t.append();
+  t.fieldByName(QStringLiteral("ID")).setEditText(QStringLiteral("30"));
+  t.post();
+  EXPECT_EQ(t.recNo(), 7);
+  EXPECT_EQ(walk(t), (QList<int>{1, 2, 3, 4, 5, 6, 7, 30, 40, 50}));
+}
+
 // SQLite's native statement binds, returns and fails exactly as the same
 // statement run through Qt SQL.
 TEST_F(AppendTest, NativeSqliteStatementMatchesQtSql) {
