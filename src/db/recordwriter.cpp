@@ -111,19 +111,21 @@ QVector<QVariant> Dataset::Impl::assignedKey() const {
 
 void Dataset::Impl::insertRecord() {
   QVector<QVariant> binds;
+  binds.reserve(static_cast<qsizetype>(fields.size()));
   for (size_t i = 0; i < fields.size(); ++i) {
     if (!changed[i]) continue;
     if (fields[i].writeColumn.isEmpty())
       throw EngineError(QStringLiteral("Field '%1' cannot be modified").arg(fields[i].name));
     binds << driver->toDriver(fields[i].meta.kind, buffer[static_cast<int>(i)]);
   }
+  const QVector<QVariant> assigned = assignedKey();
   // RETURNING costs SQLite a temporary table per row: where the key is
   // assigned and stored as bound, the assigned values give it.
   bool keyAssigned = driver->storesKeysAsBound() && !source.keyIndexes.empty();
   for (int k : source.keyIndexes)
     keyAssigned = keyAssigned && k < static_cast<int>(fields.size()) && changed[static_cast<size_t>(k)];
   const bool returning = driver->hasReturning() && source.orderIsKey && !keyAssigned;
-  const bool endKnown = (!keyAssigned || isIntegerKey(assignedKey())) && lastKeyKnown();
+  const bool endKnown = (!keyAssigned || isIntegerKey(assigned)) && lastKeyKnown();
   const QString context = QStringLiteral("Cannot insert the record");
   QVector<QVariant> returned;
   try {
@@ -135,7 +137,7 @@ void Dataset::Impl::insertRecord() {
 
   const QVector<QVariant> key = returning && returned.size() >= source.keyColumns.size()
       ? returned.mid(0, source.keyColumns.size())
-      : assignedKey();
+      : assigned;
   const int inserted = pendingRow;
   pendingRow = -1;
   if (endKnown && placeAtEnd(key)) return;
