@@ -3,57 +3,62 @@
 namespace korvel::db {
 namespace {
 
-void appendDigits(QString& out, int value, int width) {
-  QChar digits[4];
-  for (int i = width - 1; i >= 0; --i, value /= 10) digits[i] = QChar(u'0' + value % 10);
-  out.append(digits, width);
-}
+// Room for "yyyy-MM-dd hh:mm:ss.zzz".
+struct IsoBuffer {
+  char16_t text[23];
+  int size = 0;
+
+  void digits(int value, int width) {
+    for (int i = width - 1; i >= 0; --i, value /= 10) text[size + i] = static_cast<char16_t>(u'0' + value % 10);
+    size += width;
+  }
+  void put(char16_t c) { text[size++] = c; }
+  QString toString() const { return QString(reinterpret_cast<const QChar*>(text), size); }
+};
 
 // Years outside 1..9999 keep Qt's own rendering (sign, more digits).
-bool plainYear(QDate date) { return date.isValid() && date.year() >= 1 && date.year() <= 9999; }
+bool plainYear(int year) { return year >= 1 && year <= 9999; }
 
-void appendDate(QString& out, QDate date) {
-  appendDigits(out, date.year(), 4);
-  out.append(u'-');
-  appendDigits(out, date.month(), 2);
-  out.append(u'-');
-  appendDigits(out, date.day(), 2);
-}
-
-void appendTime(QString& out, QTime time) {
-  appendDigits(out, time.hour(), 2);
-  out.append(u':');
-  appendDigits(out, time.minute(), 2);
-  out.append(u':');
-  appendDigits(out, time.second(), 2);
-  if (time.msec()) {
-    out.append(u'.');
-    appendDigits(out, time.msec(), 3);
-  }
+void putDate(IsoBuffer& out, int year, int month, int day) {
+  out.digits(year, 4);
+  out.put(u'-');
+  out.digits(month, 2);
+  out.put(u'-');
+  out.digits(day, 2);
 }
 
 }  // namespace
 
 QString isoDateText(QDate date) {
-  if (!plainYear(date)) return date.toString(QStringLiteral("yyyy-MM-dd"));
-  QString out;
-  out.reserve(10);
-  appendDate(out, date);
-  return out;
+  int year = 0, month = 0, day = 0;
+  date.getDate(&year, &month, &day);
+  if (!date.isValid() || !plainYear(year)) return date.toString(QStringLiteral("yyyy-MM-dd"));
+  IsoBuffer out;
+  putDate(out, year, month, day);
+  return out.toString();
 }
 
 QString isoDateTimeText(const QDateTime& dateTime) {
   const QDate date = dateTime.date();
   const QTime time = dateTime.time();
-  if (!plainYear(date) || !time.isValid())
+  int year = 0, month = 0, day = 0;
+  date.getDate(&year, &month, &day);
+  if (!date.isValid() || !plainYear(year) || !time.isValid())
     return dateTime.toString(time.msec() ? QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")
                                          : QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-  QString out;
-  out.reserve(23);
-  appendDate(out, date);
-  out.append(u' ');
-  appendTime(out, time);
-  return out;
+  IsoBuffer out;
+  putDate(out, year, month, day);
+  out.put(u' ');
+  out.digits(time.hour(), 2);
+  out.put(u':');
+  out.digits(time.minute(), 2);
+  out.put(u':');
+  out.digits(time.second(), 2);
+  if (time.msec()) {
+    out.put(u'.');
+    out.digits(time.msec(), 3);
+  }
+  return out.toString();
 }
 
 }  // namespace korvel::db

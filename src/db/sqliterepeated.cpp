@@ -90,8 +90,7 @@ class SqliteRepeatedStatement final : public RepeatedStatement {
   ~SqliteRepeatedStatement() override { sqlite3_finalize(stmt_); }
 
   QVector<QVariant> run(const QVector<QVariant>& values) override {
-    sqlite3_reset(stmt_);
-    sqlite3_clear_bindings(stmt_);
+    sqlite3_reset(stmt_);  // every parameter is bound anew below
     if (sqlite3_bind_parameter_count(stmt_) != values.size())
       throw EngineError(QStringList{context_, QStringLiteral("Parameter count mismatch")});
     for (int i = 0; i < values.size(); ++i)
