@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QSqlDatabase>
+#include <vector>
 
 #include "common/codepage.h"
 #include "common/datetime.h"
@@ -48,6 +49,27 @@ class GenerationTransaction {
   bool open_ = false;
 };
 
+// One column of a run: its settings in code page 932, the previous value
+// (written back into the grid's row 2 as well) and its field, looked up by
+// the column's name when first assigned.
+struct ColumnRun {
+  ColumnRun(const TComboGrid& grid, int column)
+      : col(column),
+        fieldName(grid.Cells(column, 0)),
+        settings{korvel::toCp932(grid.Cells(column, 1)), korvel::toCp932(grid.Cells(column, 2)),
+                 korvel::toCp932(grid.Cells(column, 3)), korvel::toCp932(grid.Cells(column, 4))} {}
+
+  std::string next() {
+    settings.initial = korvel::nextTestValue(settings);
+    return settings.initial;
+  }
+
+  int col;
+  QString fieldName;
+  korvel::TestDataColumn settings;
+  korvel::db::Field* field = nullptr;
+};
+
 }  // namespace
 
 void TFormMain::SpeedButtonDMakeClick() {
@@ -64,7 +86,13 @@ void TFormMain::SpeedButtonDMakeClick() {
     ~ControlsOff() { source->enableControls(); }
   } controlsOff(DataSource_Paradox);
 
+  // The format grid does not change during a run, except row 2, which is
+  // written back with every value: read each column's settings once.
+  std::vector<ColumnRun> runs;
+  ComboGrid1->setUpdatesEnabled(false);
   try {
+    for (int c = 1; c <= columns; ++c)
+      if (!ComboGrid1->Cells(c, 2).isEmpty()) runs.emplace_back(*ComboGrid1, c);
     GenerationTransaction transaction(ds->databaseName());
     append ? ds->last() : ds->first();
     for (int k = 1; k <= last; ++k) {
@@ -78,16 +106,11 @@ void TFormMain::SpeedButtonDMakeClick() {
         }
         ds->edit();
       }
-      for (int c = 1; c <= columns; ++c) {
-        const QString initial = ComboGrid1->Cells(c, 2);
-        if (initial.isEmpty()) continue;
-        korvel::TestDataColumn column{korvel::toCp932(ComboGrid1->Cells(c, 1)),
-                                      korvel::toCp932(initial),
-                                      korvel::toCp932(ComboGrid1->Cells(c, 3)),
-                                      korvel::toCp932(ComboGrid1->Cells(c, 4))};
-        const QString value = korvel::fromCp932(korvel::nextTestValue(column));
-        ds->fieldByName(ComboGrid1->Cells(c, 0)).setEditText(value);
-        ComboGrid1->SetCells(c, 2, value);
+      for (ColumnRun& run : runs) {
+        const QString value = korvel::fromCp932(run.next());
+        if (!run.field) run.field = &ds->fieldByName(run.fieldName);
+        run.field->setEditText(value);
+        ComboGrid1->SetCells(run.col, 2, value);
       }
       ds->post();
       ds->next();
@@ -99,6 +122,8 @@ void TFormMain::SpeedButtonDMakeClick() {
     // Exception texts are UTF-8.
     korvel::showError(QString::fromUtf8(e.what()));
   }
+
+  ComboGrid1->setUpdatesEnabled(true);
 
   if (ds == QueryTmp && append) {
     try {
