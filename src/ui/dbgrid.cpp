@@ -2,10 +2,13 @@
 
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QKeyEvent>
 
 #include "db/dataset.h"
 #include "db/datasetmodel.h"
+#include "db/engineerror.h"
 #include "ui/datasource.h"
+#include "ui/prompt.h"
 
 namespace korvel::ui {
 
@@ -31,6 +34,37 @@ void DBGrid::setDataSource(DataSource* source) {
 void DBGrid::attachDataset() {
   model_->setDataset(source_ ? source_->shownDataSet() : nullptr);
   applyDisplayWidths();
+}
+
+void DBGrid::keyPressEvent(QKeyEvent* event) {
+  db::Dataset* dataset = model_->dataset();
+  const bool editing = state() == QAbstractItemView::EditingState;
+  if (!dataset || !dataset->active() || editing) {
+    QTableView::keyPressEvent(event);
+    return;
+  }
+  const bool pending = dataset->state() == db::DatasetState::Edit ||
+                       dataset->state() == db::DatasetState::Insert;
+  try {
+    if (event->key() == Qt::Key_Delete && (event->modifiers() & Qt::ControlModifier)) {
+      if (prompt().message(QStringLiteral("レコードを削除しますか?"), QString(),
+                           PromptIcon::Question, PromptOk | PromptCancel) == PromptOk)
+        dataset->deleteRecord();
+      return;
+    }
+    if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier) {
+      dataset->insert();
+      return;
+    }
+    if (event->key() == Qt::Key_Escape && pending) {
+      dataset->cancel();
+      return;
+    }
+  } catch (const db::EngineError& e) {
+    showError(e.lastMessage());
+    return;
+  }
+  QTableView::keyPressEvent(event);
 }
 
 void DBGrid::applyDisplayWidths() {

@@ -23,6 +23,11 @@ class DBGrid : public QTableView {
   // Re-reads the fields' display widths into the column widths.
   void applyDisplayWidths();
 
+ protected:
+  // Ctrl+Delete deletes the current record after asking; Insert inserts a
+  // record; Escape cancels a pending edit or insert.
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   void attachDataset();
 

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTest>
 #include <QToolButton>
 
 #include "common/formats.h"
@@ -22,6 +23,7 @@
 #include "mainwindow_fixture.h"
 #include "sqleditor/formmemo.h"
 #include "ui/datasource.h"
+#include "ui/dbgrid.h"
 
 namespace {
 
@@ -293,6 +295,33 @@ TEST_F(TestDataRunTest, UnknownFieldNameEndsTheRunWithAMessage) {
   form->SpeedButtonDMakeClick();
   EXPECT_EQ(env.prompt.messageCount(), 1);
   EXPECT_EQ(rows(), 6);
+}
+
+}  // namespace
+
+namespace {
+
+class GridKeysTest : public BrowseTest {};
+
+TEST_F(GridKeysTest, CtrlDeleteAsksAndDeletesOnlyWhenConfirmed) {
+  openTable("ITEMS");
+  form->Table_Paradox->moveTo(1);
+  env.prompt.messageAnswers.push_back(korvel::PromptCancel);
+  QTest::keyClick(form->DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(env.queryValue("t.sqlite", "SELECT COUNT(*) FROM ITEMS").toInt(), 6);
+  env.prompt.messageAnswers.push_back(korvel::PromptOk);
+  QTest::keyClick(form->DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(env.queryValue("t.sqlite", "SELECT COUNT(*) FROM ITEMS").toInt(), 5);
+  EXPECT_EQ(env.prompt.messageCount(), 2);
+}
+
+TEST_F(GridKeysTest, InsertThenEscapeLeavesNoRecord) {
+  openTable("ITEMS");
+  QTest::keyClick(form->DBGrid1, Qt::Key_Insert);
+  EXPECT_EQ(form->Table_Paradox->state(), korvel::db::DatasetState::Insert);
+  QTest::keyClick(form->DBGrid1, Qt::Key_Escape);
+  EXPECT_EQ(form->Table_Paradox->state(), korvel::db::DatasetState::Browse);
+  EXPECT_EQ(env.queryValue("t.sqlite", "SELECT COUNT(*) FROM ITEMS").toInt(), 6);
 }
 
 }  // namespace
