@@ -1,6 +1,9 @@
 #include "db/driver.h"
 
 #include <QSqlDriver>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <algorithm>
 #include <QSqlError>
 #include <QSqlIndex>
 #include <QSqlRecord>
@@ -79,6 +82,28 @@ QStringList errorEntries(const QSqlError& error, const QString& context) {
   if (!driver.isEmpty() && driver != database) entries << driver;
   entries << (database.isEmpty() ? error.text().trimmed() : database);
   return entries;
+}
+
+QStringList Driver::listedTables(const QSqlDatabase& db, bool withSystemTables) {
+  QStringList names = db.tables(QSql::Tables) + db.tables(QSql::Views);
+  if (withSystemTables) names += db.tables(QSql::SystemTables);
+  names.removeDuplicates();
+  std::sort(names.begin(), names.end(),
+            [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+  return names;
+}
+
+std::vector<ColumnMeta> Driver::describeRecord(const QSqlQuery& query,
+                                               ColumnMeta (*meta)(int, int, int)) {
+  const QSqlRecord record = query.record();
+  std::vector<ColumnMeta> columns;
+  for (int i = 0; i < record.count(); ++i) {
+    const QSqlField f = record.field(i);
+    ColumnMeta column = meta(f.typeID(), f.length(), f.precision());
+    column.required = f.requiredStatus() == QSqlField::Required;
+    columns.push_back(column);
+  }
+  return columns;
 }
 
 }  // namespace korvel::db

@@ -72,6 +72,13 @@ class Driver {
   QString resolveTableName(const QSqlDatabase& db, const QString& name) const;
   // Field names of the table's primary key, in key order; empty when none.
   static QStringList primaryKey(const QSqlDatabase& db, const QString& table);
+  // Tables and views (and with withSystemTables the system tables) as the
+  // Qt driver lists them, sorted without regard to case.
+  static QStringList listedTables(const QSqlDatabase& db, bool withSystemTables);
+  // The columns of a result, each typed by `meta` from the driver's type
+  // code, length and precision.
+  static std::vector<ColumnMeta> describeRecord(const QSqlQuery& query,
+                                                ColumnMeta (*meta)(int, int, int));
   static QString quoteTable(const QSqlDatabase& db, const QString& name);
   static QString quoteField(const QSqlDatabase& db, const QString& name);
 };

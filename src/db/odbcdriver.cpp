@@ -103,24 +103,11 @@ QSqlDatabase OdbcDriver::open(const Alias& alias, const QString& connectionName)
 }
 
 QStringList OdbcDriver::tableNames(const QSqlDatabase& db, bool, bool withSystemTables) {
-  QStringList names = db.tables(QSql::Tables) + db.tables(QSql::Views);
-  if (withSystemTables) names += db.tables(QSql::SystemTables);
-  names.removeDuplicates();
-  std::sort(names.begin(), names.end(),
-            [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
-  return names;
+  return listedTables(db, withSystemTables);
 }
 
 std::vector<ColumnMeta> OdbcDriver::describe(const QSqlQuery& query) const {
-  const QSqlRecord record = query.record();
-  std::vector<ColumnMeta> columns;
-  for (int i = 0; i < record.count(); ++i) {
-    const QSqlField f = record.field(i);
-    ColumnMeta meta = odbcColumnMeta(f.typeID(), f.length(), f.precision());
-    meta.required = f.requiredStatus() == QSqlField::Required;
-    columns.push_back(meta);
-  }
-  return columns;
+  return describeRecord(query, odbcColumnMeta);
 }
 
 QString OdbcDriver::columnType(const FieldDef& def) const {
