@@ -44,39 +44,25 @@ bool isReadableFile(const std::string& fileName) {
          !S_ISDIR(st.st_mode);
 }
 
-// Marks the CR and LF bytes of the current block in f.breaks, sixteen bytes
-// at a time. Finding the end of each line is then a bit search.
-void markLineBreaks(Qz_FTRecord& f) {
-  f.breaks.fill(0);
-  const char* block = f.buffer.get() + f.blockStart;
-  const size_t length = f.blockEnd - f.blockStart;
-  size_t i = 0;
+// Bit i set: byte i of the 64 at `bytes` is a CR or LF.
+std::uint64_t lineBreaksIn(const char* bytes) {
 #if defined(__SSE2__)
   const __m128i cr = _mm_set1_epi8('\r');
   const __m128i lf = _mm_set1_epi8('\n');
-  for (; i + 16 <= length; i += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + i));
-    const auto mask = static_cast<std::uint64_t>(static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)))));
-    f.breaks[i / 64] |= mask << (i % 64);
+  std::uint64_t mask = 0;
+  for (int i = 0; i < 64; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+    const auto part = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
+    mask |= static_cast<std::uint64_t>(part) << i;
   }
+  return mask;
+#else
+  std::uint64_t mask = 0;
+  for (int i = 0; i < 64; ++i)
+    if (bytes[i] == '\r' || bytes[i] == '\n') mask |= std::uint64_t{1} << i;
+  return mask;
 #endif
-  for (; i < length; ++i)
-    if (block[i] == '\r' || block[i] == '\n') f.breaks[i / 64] |= std::uint64_t{1} << (i % 64);
-}
-
-// Offset within the block of the first CR or LF at or after `from`, or the
-// block length when there is none.
-size_t nextLineBreak(const Qz_FTRecord& f, size_t from) {
-  const size_t length = f.blockEnd - f.blockStart;
-  size_t word = from / 64;
-  if (word >= f.breaks.size()) return length;
-  std::uint64_t bits = f.breaks[word] & (~std::uint64_t{0} << (from % 64));
-  while (bits == 0) {
-    if (++word == f.breaks.size()) return length;
-    bits = f.breaks[word];
-  }
-  return std::min(word * 64 + static_cast<size_t>(__builtin_ctzll(bits)), length);
 }
 
 // Fills the buffer; a read that gives fewer bytes than asked marks the end
@@ -92,27 +78,15 @@ bool fillBuffer(Qz_FTRecord& f) {
   }
   if (got < Qz_FTRecord::kReadSize) f.endOfStream = -3;
   f.bufferLength = got;
-  f.blockStart = f.blockEnd = 0;
+  // Zeros after the data: a scan past its end finds no line break there.
+  std::memset(f.buffer.get() + got, 0, Qz_FTRecord::kPadding);
   f.pendingAt = 0;
-  return true;
-}
-
-// Moves on to the next block of up to 1024 bytes. False at the end of the
-// file (result 0) or on a read error (result -1).
-bool nextBlock(Qz_FTRecord& f, int& result) {
-  result = 0;
-  if (f.blockEnd >= f.bufferLength) {
-    if (f.endOfStream == -3) return false;
-    if (!fillBuffer(f)) {
-      result = -1;
-      return false;
-    }
-    if (f.bufferLength == 0) return false;
+  f.chunkAt = 0 - size_t{64};  // the first chunk is loaded on demand
+  f.chunkBreaks = 0;
+  if (f.skipLineFeed && got > 0) {  // the CR of a CR LF pair ended the last read
+    f.skipLineFeed = false;
+    if (f.buffer[0] == '\n') f.pendingAt = 1;
   }
-  f.blockStart = f.pendingAt = f.blockEnd;
-  f.blockEnd = std::min(f.blockEnd + Qz_FTRecord::kBlockSize, f.bufferLength);
-  f.pendingFlag = true;
-  markLineBreaks(f);
   return true;
 }
 
@@ -142,66 +116,83 @@ int Qz_FTOpen(Qz_FTRecord& f) {
              QStringLiteral(")"));
     return -1;
   }
-  f.buffer = std::make_unique<char[]>(Qz_FTRecord::kReadSize);
+  f.buffer = std::make_unique<char[]>(Qz_FTRecord::kReadSize + Qz_FTRecord::kPadding);
   f.line.clear();
-  f.bufferLength = f.blockStart = f.blockEnd = f.pendingAt = 0;
-  f.pendingFlag = false;
+  f.bufferLength = f.pendingAt = 0;
+  f.chunkAt = 0;
+  f.chunkBreaks = 0;
   f.endOfStream = 0;
   f.skipLineFeed = false;
   f.status = 0;
   return 0;
 }
 
+namespace {
+
+// The line runs to the end of the buffer: keeps its bytes and reads on.
+// False when there is nothing more to read (result 0) or on a read error
+// (result -1).
+bool continueInNextRead(Qz_FTRecord& f, bool& collected, int& result) {
+  result = 0;
+  if (f.pendingAt < f.bufferLength) {
+    f.line.append(f.buffer.get() + f.pendingAt, f.bufferLength - f.pendingAt);
+    collected = true;
+  }
+  f.pendingAt = f.chunkAt = f.bufferLength;
+  f.chunkBreaks = 0;
+  if (f.endOfStream == -3) return false;
+  if (!fillBuffer(f)) {
+    result = -1;
+    return false;
+  }
+  return f.bufferLength > 0;
+}
+
+// Moves to the next 64 bytes holding a line break; false at the end of the
+// buffer. Breaks before the pending text (an LF already taken) are dropped.
+bool nextChunkWithBreaks(Qz_FTRecord& f) {
+  do {
+    f.chunkAt += 64;
+    if (f.chunkAt >= f.bufferLength) return false;
+    const size_t used = f.pendingAt > f.chunkAt ? f.pendingAt - f.chunkAt : 0;  // below 64
+    f.chunkBreaks = lineBreaksIn(f.buffer.get() + f.chunkAt) & (~std::uint64_t{0} << used);
+  } while (f.chunkBreaks == 0);
+  return true;
+}
+
+}  // namespace
+
 int Qz_FTRead(Qz_FTRecord& f) {
   f.line.clear();
   f.status = -1;
   if (f.stream < 0) return -1;
   bool collected = false;  // bytes of a line without its break so far
-  for (;;) {
-    if (f.pendingAt >= f.blockEnd) {  // the pending text is used up
-      f.pendingFlag = false;
-      int result = 0;
-      if (!nextBlock(f, result)) {
-        if (result < 0) return -1;
-        if (collected) {  // a last line without a line break
-          f.status = 0;
-          return 0;
-        }
-        f.status = -3;
-        return -2;
+  while (f.chunkBreaks == 0 && !nextChunkWithBreaks(f)) {
+    int result = 0;
+    if (!continueInNextRead(f, collected, result)) {
+      if (result < 0) return -1;
+      if (collected) {  // a last line without a line break
+        f.status = 0;
+        return 0;
       }
+      f.status = -3;
+      return -2;
     }
-    const char* base = f.buffer.get();
-    const char* begin = base + f.pendingAt;
-    const char* end = base + f.blockEnd;
-    if (f.skipLineFeed) {  // the CR of a CR LF pair ended the previous block
-      f.skipLineFeed = false;
-      if (*begin == '\n') {
-        ++f.pendingAt;
-        continue;
-      }
-    }
-    const char* lineEnd = base + f.blockStart + nextLineBreak(f, f.pendingAt - f.blockStart);
-    if (lineEnd == end) {  // no break in this block: the line goes on in the next one
-      f.line.append(begin, static_cast<size_t>(end - begin));
-      collected = true;
-      f.pendingAt = f.blockEnd;
-      continue;
-    }
-    f.line.append(begin, static_cast<size_t>(lineEnd - begin));
-    size_t next = static_cast<size_t>(lineEnd - base) + 1;
-    if (*lineEnd == '\r') {
-      if (next < f.blockEnd) {
-        if (base[next] == '\n') ++next;
-      } else {
-        f.skipLineFeed = true;
-      }
-    }
-    f.pendingAt = next;
-    f.pendingFlag = next < f.blockEnd;
-    f.status = 0;
-    return 0;
   }
+  const char* base = f.buffer.get();
+  const size_t at = f.chunkAt + static_cast<size_t>(__builtin_ctzll(f.chunkBreaks));
+  f.chunkBreaks &= f.chunkBreaks - 1;
+  f.line.append(base + f.pendingAt, at - f.pendingAt);
+  // CR and LF are equally common, so the pair is handled without a branch:
+  // the byte after the data is a zero, never an LF.
+  const bool carriageReturn = base[at] == '\r';
+  const bool pair = carriageReturn & (base[at + 1] == '\n');
+  f.chunkBreaks &= f.chunkBreaks - static_cast<std::uint64_t>(pair);  // the pair's LF
+  f.pendingAt = at + 1 + static_cast<size_t>(pair);
+  // A CR that ends the read may have its LF at the start of the next one.
+  f.skipLineFeed = carriageReturn & (at + 1 == f.bufferLength);
+  f.status = 0;
+  return 0;
 }
 
 int Qz_FTClose(Qz_FTRecord& f) {
