@@ -162,23 +162,11 @@ bool nextChunkWithBreaks(Qz_FTRecord& f) {
 
 }  // namespace
 
-int Qz_FTRead(Qz_FTRecord& f) {
-  f.line.clear();
-  f.status = -1;
-  if (f.stream < 0) return -1;
-  bool collected = false;  // bytes of a line without its break so far
-  while (f.chunkBreaks == 0 && !nextChunkWithBreaks(f)) {
-    int result = 0;
-    if (!continueInNextRead(f, collected, result)) {
-      if (result < 0) return -1;
-      if (collected) {  // a last line without a line break
-        f.status = 0;
-        return 0;
-      }
-      f.status = -3;
-      return -2;
-    }
-  }
+namespace {
+
+// Returns the line that ends at the next marked break and steps past its
+// CR, LF or CR LF.
+int takeLine(Qz_FTRecord& f) {
   const char* base = f.buffer.get();
   const size_t at = f.chunkAt + static_cast<size_t>(__builtin_ctzll(f.chunkBreaks));
   f.chunkBreaks &= f.chunkBreaks - 1;
@@ -193,6 +181,35 @@ int Qz_FTRead(Qz_FTRecord& f) {
   f.skipLineFeed = carriageReturn & (at + 1 == f.bufferLength);
   f.status = 0;
   return 0;
+}
+
+// The line goes on past the read buffer (rare: once per read), kept out of
+// line so that the common case stays short.
+[[gnu::noinline]] int readAcrossBuffers(Qz_FTRecord& f) {
+  bool collected = false;  // bytes of a line without its break so far
+  do {
+    int result = 0;
+    if (!continueInNextRead(f, collected, result)) {
+      if (result < 0) return -1;
+      if (collected) {  // a last line without a line break
+        f.status = 0;
+        return 0;
+      }
+      f.status = -3;
+      return -2;
+    }
+  } while (!nextChunkWithBreaks(f));
+  return takeLine(f);
+}
+
+}  // namespace
+
+int Qz_FTRead(Qz_FTRecord& f) {
+  f.line.clear();
+  f.status = -1;
+  if (f.stream < 0) return -1;
+  if (f.chunkBreaks == 0 && !nextChunkWithBreaks(f)) return readAcrossBuffers(f);
+  return takeLine(f);
 }
 
 int Qz_FTClose(Qz_FTRecord& f) {
