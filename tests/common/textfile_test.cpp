@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <random>
 #include <unistd.h>
 
 #include "common/textfile.h"
@@ -157,4 +158,62 @@ TEST_F(TextFileTest, ReopenAndCloseTwice) {
   EXPECT_EQ(Qz_FTClose(f), 0);
   EXPECT_EQ(Qz_FTRead(f), -1);
   EXPECT_EQ(prompt.messageCount(), 0);
+}
+
+namespace {
+
+// Lines as the reader must split them, worked out byte by byte.
+std::vector<std::string> expectedLines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::string line;
+  bool open = false;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] != '\r' && bytes[i] != '\n') {
+      line += bytes[i];
+      open = true;
+      continue;
+    }
+    lines.push_back(line);
+    line.clear();
+    open = false;
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+  }
+  if (open) lines.push_back(line);
+  return lines;
+}
+
+}  // namespace
+
+TEST_F(TextFileTest, BreaksAtScanAndReadBoundaries) {
+  const size_t read = Qz_FTRecord::kReadSize;
+  // A CR LF pair that ends a read exactly: an LF opening the next read is
+  // a line break of its own (an empty line), not part of the pair.
+  const std::string full(read - 2, 'f');
+  EXPECT_EQ(readAll(write(full + "\r\n\nx")), (Lines{full, "", "x"}));
+  EXPECT_EQ(readAll(write(full + "\r\n\r\n")), (Lines{full, ""}));
+  // CR LF straddling the 64-byte scan windows and the end of the first read.
+  for (const size_t crAt : {size_t{63}, size_t{64}, size_t{127}, read - 65, read - 1, read}) {
+    const std::string head(crAt, 'h');
+    EXPECT_EQ(readAll(write(head + "\r\n" + "t\n")), (Lines{head, "t"})) << crAt;
+    EXPECT_EQ(readAll(write(head + "\r\r\n\n")), (Lines{head, "", ""})) << crAt;
+  }
+  // A file that is exactly one read long, then one that ends with a lone CR there.
+  EXPECT_EQ(readAll(write(std::string(read, 'r'))), (Lines{std::string(read, 'r')}));
+  EXPECT_EQ(readAll(write(std::string(read - 1, 'r') + "\r")),
+            (Lines{std::string(read - 1, 'r')}));
+}
+
+TEST_F(TextFileTest, RandomFilesOverSeveralReadsMatchAByteByByteSplit) {
+  std::mt19937 rng(7);
+  // Dense breaks, zero bytes and lines from empty to longer than a read.
+  const std::string alphabet("\r\n\r\nab\0\x82\xa0", 9);
+  for (int round = 0; round < 6; ++round) {
+    std::string bytes;
+    const size_t size = Qz_FTRecord::kReadSize * 3 + rng() % 5000;
+    while (bytes.size() < size) {
+      if (rng() % 40 == 0) bytes.append(rng() % (Qz_FTRecord::kReadSize + 300), 'L');
+      else bytes += alphabet[rng() % alphabet.size()];
+    }
+    EXPECT_EQ(readAll(write(bytes)), expectedLines(bytes)) << "round " << round;
+  }
 }
