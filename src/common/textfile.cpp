@@ -179,6 +179,14 @@ int takeLine(Qz_FTRecord& f) {
   f.pendingAt = at + 1 + static_cast<size_t>(pair);
   // A CR that ends the read may have its LF at the start of the next one.
   f.skipLineFeed = carriageReturn & (at + 1 == f.bufferLength);
+  // Whether this line took the window's last break cannot be predicted, so
+  // the next window is scanned anyway and taken without a branch.
+  const size_t nextAt = f.chunkAt + 64;
+  const size_t used = f.pendingAt > nextAt ? f.pendingAt - nextAt : 0;  // below 64
+  const std::uint64_t nextBreaks = lineBreaksIn(base + nextAt) & (~std::uint64_t{0} << used);
+  const std::uint64_t exhausted = std::uint64_t{0} - static_cast<std::uint64_t>(f.chunkBreaks == 0);
+  f.chunkBreaks |= nextBreaks & exhausted;
+  f.chunkAt += 64 & static_cast<size_t>(exhausted);
   f.status = 0;
   return 0;
 }

@@ -30,7 +30,7 @@ struct Qz_FTRecord {
   int endOfStream = 0;              // -3 once a read came back short
   bool skipLineFeed = false;        // the last read ended in CR: drop an LF that follows
 
-  static constexpr size_t kPadding = 64;  // lets a 64-byte scan run past the data
+  static constexpr size_t kPadding = 128;  // lets the scan of the next 64 bytes run past the data
 
   Qz_FTRecord() = default;
   Qz_FTRecord(const Qz_FTRecord&) = delete;
