@@ -168,25 +168,27 @@ namespace {
 // CR, LF or CR LF.
 int takeLine(Qz_FTRecord& f) {
   const char* base = f.buffer.get();
+  const size_t start = f.pendingAt;
   const size_t at = f.chunkAt + static_cast<size_t>(__builtin_ctzll(f.chunkBreaks));
-  f.chunkBreaks &= f.chunkBreaks - 1;
-  f.line.append(base + f.pendingAt, at - f.pendingAt);
+  std::uint64_t breaks = f.chunkBreaks & (f.chunkBreaks - 1);
   // CR and LF are equally common, so the pair is handled without a branch:
   // the byte after the data is a zero, never an LF.
   const bool carriageReturn = base[at] == '\r';
   const bool pair = carriageReturn & (base[at + 1] == '\n');
-  f.chunkBreaks &= f.chunkBreaks - static_cast<std::uint64_t>(pair);  // the pair's LF
-  f.pendingAt = at + 1 + static_cast<size_t>(pair);
+  breaks &= breaks - static_cast<std::uint64_t>(pair);  // the pair's LF
+  const size_t next = at + 1 + static_cast<size_t>(pair);
   // A CR that ends the read may have its LF at the start of the next one.
   f.skipLineFeed = carriageReturn & (at + 1 == f.bufferLength);
   // Whether this line took the window's last break cannot be predicted, so
   // the next window is scanned anyway and taken without a branch.
   const size_t nextAt = f.chunkAt + 64;
-  const size_t used = f.pendingAt > nextAt ? f.pendingAt - nextAt : 0;  // below 64
+  const size_t used = next > nextAt ? next - nextAt : 0;  // below 64
   const std::uint64_t nextBreaks = lineBreaksIn(base + nextAt) & (~std::uint64_t{0} << used);
-  const std::uint64_t exhausted = std::uint64_t{0} - static_cast<std::uint64_t>(f.chunkBreaks == 0);
-  f.chunkBreaks |= nextBreaks & exhausted;
+  const std::uint64_t exhausted = std::uint64_t{0} - static_cast<std::uint64_t>(breaks == 0);
+  f.chunkBreaks = breaks | (nextBreaks & exhausted);
   f.chunkAt += 64 & static_cast<size_t>(exhausted);
+  f.pendingAt = next;
+  f.line.append(base + start, at - start);  // last: little stays live across the copy
   f.status = 0;
   return 0;
 }
