@@ -166,7 +166,7 @@ namespace {
 
 // Returns the line that ends at the next marked break and steps past its
 // CR, LF or CR LF.
-int takeLine(Qz_FTRecord& f) {
+[[gnu::always_inline]] inline int takeLine(Qz_FTRecord& f) {
   const char* base = f.buffer.get();
   const size_t start = f.pendingAt;
   const size_t at = f.chunkAt + static_cast<size_t>(__builtin_ctzll(f.chunkBreaks));
