@@ -160,10 +160,6 @@ bool nextChunkWithBreaks(Qz_FTRecord& f) {
   return true;
 }
 
-}  // namespace
-
-namespace {
-
 // Returns the line that ends at the next marked break and steps past its
 // CR, LF or CR LF.
 [[gnu::always_inline]] inline int takeLine(Qz_FTRecord& f) {
