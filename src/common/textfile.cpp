@@ -14,7 +14,7 @@
 #endif
 
 #include "common/codepage.h"
-#include "ui/prompt.h"
+#include "prompt/prompt.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "db/dataset.h"
-#include "ui/prompt.h"
+#include "prompt/prompt.h"
 
 namespace korvel::db {
 

@@ -5,7 +5,7 @@
 #include "db/aliasregistry.h"
 #include "db/driver.h"
 #include "db/engineerror.h"
-#include "ui/prompt.h"
+#include "prompt/prompt.h"
 
 namespace korvel::db {
 

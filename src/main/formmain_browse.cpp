@@ -15,7 +15,7 @@
 #include "common/formats.h"
 #include "common/programstate.h"
 #include "common/codepage.h"
-#include "common/windowhelpers.h"
+#include "ui/windowhelpers.h"
 #include "db/engineerror.h"
 #include "db/query.h"
 #include "db/table.h"
@@ -25,7 +25,7 @@
 #include "sqleditor/formmemo.h"
 #include "ui/datasource.h"
 #include "ui/dbgrid.h"
-#include "ui/prompt.h"
+#include "prompt/prompt.h"
 
 using korvel::db::DatasetState;
 using korvel::db::EngineError;

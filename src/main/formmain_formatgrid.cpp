@@ -8,7 +8,7 @@
 
 #include "auxwin/formdispformat.h"
 #include "common/formats.h"
-#include "common/windowhelpers.h"
+#include "ui/windowhelpers.h"
 #include "controls/combogrid.h"
 #include "controls/griddefinition.h"
 #include "controls/spbtn2.h"
@@ -16,7 +16,7 @@
 #include "main/formmain.h"
 #include "sqleditor/formmemo.h"
 #include "ui/dbgrid.h"
-#include "ui/prompt.h"
+#include "prompt/prompt.h"
 
 namespace {
 

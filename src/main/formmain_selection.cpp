@@ -16,7 +16,7 @@
 #include "common/codepage.h"
 #include "common/formats.h"
 #include "common/settings.h"
-#include "common/windowhelpers.h"
+#include "ui/windowhelpers.h"
 #include "controls/combogrid.h"
 #include "controls/spbtn2.h"
 #include "db/engine.h"
@@ -24,7 +24,7 @@
 #include "db/table.h"
 #include "main/formmain.h"
 #include "ui/datasource.h"
-#include "ui/prompt.h"
+#include "prompt/prompt.h"
 
 using korvel::db::Engine;
 using korvel::db::EngineError;

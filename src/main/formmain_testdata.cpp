@@ -17,7 +17,7 @@
 #include "main/formmain.h"
 #include "main/testdata.h"
 #include "ui/datasource.h"
-#include "ui/prompt.h"
+#include "prompt/prompt.h"
 
 namespace {
 

@@ -14,11 +14,11 @@
 #include "common/datetime.h"
 #include "common/formats.h"
 #include "common/programstate.h"
-#include "common/windowhelpers.h"
+#include "ui/windowhelpers.h"
 #include "sqleditor/formmemo.h"
 #include "sqleditor/memolines.h"
 #include "sqleditor/statementfile.h"
-#include "ui/prompt.h"
+#include "prompt/prompt.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "sqleditor/memolines.h"
 #include "sqleditor/memosearch.h"
 #include "sqleditor/sqlreformat.h"
-#include "ui/prompt.h"
+#include "prompt/prompt.h"
 
 using namespace korvel::sqleditor;
 

@@ -8,7 +8,7 @@
 #include "db/datasetmodel.h"
 #include "db/engineerror.h"
 #include "ui/datasource.h"
-#include "ui/prompt.h"
+#include "prompt/prompt.h"
 
 namespace korvel::ui {
 

@@ -6,7 +6,7 @@
 #include "db/dataset.h"
 #include "db/engineerror.h"
 #include "ui/datasource.h"
-#include "ui/prompt.h"
+#include "prompt/prompt.h"
 
 namespace korvel::ui {
 namespace {

@@ -8,7 +8,7 @@
 #include <deque>
 #include <functional>
 
-#include "ui/prompt.h"
+#include "prompt/prompt.h"
 
 namespace korvel {
 

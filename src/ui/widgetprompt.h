@@ -1,7 +1,7 @@
 #pragma once
 // The program's Prompt: real message boxes and dialogs.
 
-#include "ui/prompt.h"
+#include "prompt/prompt.h"
 
 namespace korvel {
 

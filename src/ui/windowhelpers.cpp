@@ -1,4 +1,4 @@
-#include "common/windowhelpers.h"
+#include "ui/windowhelpers.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -17,7 +17,7 @@
 #include "controls/combogrid.h"
 #include "db/engineerror.h"
 #include "db/query.h"
-#include "ui/prompt.h"
+#include "prompt/prompt.h"
 
 void Qz_ClearInputs(QWidget* window) {
   if (!window) return;

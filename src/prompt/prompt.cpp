@@ -1,4 +1,4 @@
-#include "ui/prompt.h"
+#include "prompt/prompt.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "common/windowhelpers.h"
+#include "ui/windowhelpers.h"
 
 #include <gtest/gtest.h>
 
