@@ -2,12 +2,13 @@
 
 namespace korvel::db {
 
-EngineError::EngineError(const QString& message)
-    : EngineError(QStringList{message}) {}
+EngineError::EngineError(const QString& message, EngineErrorKind kind)
+    : EngineError(QStringList{message}, kind) {}
 
-EngineError::EngineError(const QStringList& entries)
+EngineError::EngineError(const QStringList& entries, EngineErrorKind kind)
     : std::runtime_error(entries.isEmpty() ? std::string("engine error")
                                            : entries.last().toStdString()),
-      entries_(entries) {}
+      entries_(entries),
+      kind_(kind) {}
 
 }  // namespace korvel::db

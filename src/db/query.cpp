@@ -17,6 +17,21 @@ bool isStar(const QString& item) {
   return s == u"*" || s.endsWith(QStringLiteral(".*"));
 }
 
+// The refusal of an editable result. A SELECT is first prepared, so that a
+// statement the database rejects (a syntax error, a missing table) reports
+// that error rather than a refusal the caller would answer by running it
+// again read-only. Other statements are not prepared: not every database
+// can prepare every statement.
+[[noreturn]] void refuseLive(const QSqlDatabase& db, const QString& text, bool isSelect,
+                             const QString& reason) {
+  if (isSelect) {
+    QSqlQuery check(db);
+    prepareOrThrow(check, text, QStringLiteral("Cannot open the query"));
+  }
+  throw EngineError(QStringLiteral("The query result cannot be made live: ") + reason,
+                    EngineErrorKind::NotLive);
+}
+
 }  // namespace
 
 Query::Query(QObject* parent) : Dataset(parent) {}
@@ -75,10 +90,9 @@ void Query::openCursor() {
   QString table;
   QStringList key;
   if (requestLive_) {
-    // A refusal is one entry: the main window tells it from other errors by
-    // the entry count and falls back to a read-only result.
-    const QString refused = QStringLiteral("The query result cannot be made live");
-    if (!shape.singleTable) throw EngineError(refused + QStringLiteral(": ") + shape.notLocatable);
+    // A refusal is one entry of kind NotLive: the main window falls back to
+    // a read-only result for it.
+    if (!shape.singleTable) refuseLive(db, text, shape.isSelect, shape.notLocatable);
     table = driver.resolveTableName(db, shape.table);
     key = Driver::primaryKey(db, table);
     bool keySelected = !key.isEmpty();
@@ -99,7 +113,7 @@ void Query::openCursor() {
       rows.hiddenColumns = 1;
       key.clear();
     } else {
-      throw EngineError(refused + QStringLiteral(": its rows cannot be located: no primary key selected"));
+      refuseLive(db, text, shape.isSelect, QStringLiteral("its rows cannot be located: no primary key selected"));
     }
     rows.table = Driver::quoteTable(db, table);
   }
@@ -118,7 +132,8 @@ void Query::openCursor() {
       if (fields[i].name.compare(k, Qt::CaseInsensitive) == 0) index = static_cast<int>(i);
     if (index < 0) {
       impl.reset();
-      throw EngineError(QStringLiteral("The query result cannot be made live: key field %1 is not in the result").arg(k));
+      throw EngineError(QStringLiteral("The query result cannot be made live: key field %1 is not in the result").arg(k),
+                        EngineErrorKind::NotLive);
     }
     source.keyIndexes.push_back(index);
     fields[static_cast<size_t>(index)].indexField = true;

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QToolButton>
@@ -116,7 +117,9 @@ bool TFormMain::openQuery(QObject* Sender) {
     QueryTmp->prepare();
     QueryTmp->open();
   } catch (const EngineError& e) {
-    if (e.count() == 1 || e.count() == 3) {
+    // Only a result that cannot be edited is reopened read-only; any other
+    // error is the statement's own and is shown as it is.
+    if (e.kind() == korvel::db::EngineErrorKind::NotLive) {
       Qz_ShowStatus(QStringLiteral("このデータを編集することはできません"), StatusBar1);
       readOnlyFallback_ = true;
     } else {
@@ -196,7 +199,11 @@ void TFormMain::ButtonMemo1Click(QPushButton* Sender) {
   CheckBoxQuery->setChecked(false);
   const int index =
       ComboBox_Tables->findText(Sender->text(), Qt::MatchExactly | Qt::MatchCaseSensitive);
-  if (index >= 0) ComboBox_Tables->setCurrentIndex(index);
+  if (index < 0) return;
+  // Selecting the name is no change of table by the user: the open table
+  // stays open until the user opens the selected one.
+  const QSignalBlocker blocker(ComboBox_Tables);
+  ComboBox_Tables->setCurrentIndex(index);
 }
 
 void TFormMain::DataSource_ParadoxStateChange() {

@@ -153,10 +153,14 @@ void TFormMain::ButtonGetTblNMClick() {
 
   Engine::instance().closeConnections();
   QStringList names;
+  bool listed = true;
   try {
     names = Engine::instance().tableNames(alias, CheckBox1->isChecked(), CheckBox2->isChecked());
   } catch (const EngineError& e) {
+    // The engine's message says why (unknown alias, no connection); it is
+    // the one report, not followed by the "no tables" box.
     korvel::showError(e.lastMessage());
+    listed = false;
   }
   {
     // Refilling the list is not the user's choice of a table.
@@ -164,6 +168,7 @@ void TFormMain::ButtonGetTblNMClick() {
     ComboBox_Tables->clear();
     ComboBox_Tables->addItems(names);
   }
+  if (!listed) return;
   if (ComboBox_Tables->count() == 0) {
     korvel::showError(QStringLiteral("指定されたエイリアス情報(") + alias +
                       QStringLiteral(")ではテーブルが見つかりません"));

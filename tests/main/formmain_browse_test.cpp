@@ -166,6 +166,25 @@ TEST_F(BrowseTest, JoinFallsBackToReadOnly) {
   EXPECT_EQ(env.prompt.messageCount(), 0);
 }
 
+// A statement the database rejects is reported once, with its own message;
+// it is not taken for a result that merely cannot be edited.
+TEST_F(BrowseTest, StatementErrorsAreShownOnceWithoutTheReadOnlyNotice) {
+  for (const QString& statement : {QStringLiteral("SELECT * FROM ITEMS WHERE"),
+                                   QStringLiteral("SELECT I.CODE FROM ITEMS I, OTHER O WHERE"),
+                                   QStringLiteral("SELECT NOSUCH FROM ITEMS I, OTHER O")}) {
+    env.prompt.clear();
+    form->StatusPanel1->clear();
+    setMemo(statement);
+    form->CheckBoxQuery->setChecked(true);
+    form->ButtonOpenClick(form->ButtonOpen);
+    EXPECT_EQ(form->StatusPanel1->text(), "") << statement.toStdString();
+    ASSERT_EQ(env.prompt.messageCount(), 1) << statement.toStdString();
+    EXPECT_TRUE(env.prompt.lastMessage().contains(" , Error Code="))
+        << env.prompt.lastMessage().toStdString();
+    EXPECT_FALSE(form->QueryTmp->active());
+  }
+}
+
 TEST_F(BrowseTest, FailedPostIsTimedAndReportedAndTheEditStays) {
   openTable("STRICT_T");
   form->Table_Paradox->edit();
@@ -193,6 +212,17 @@ TEST_F(BrowseTest, RecentButtonSelectsItsTableWithoutOpening) {
   EXPECT_FALSE(form->CheckBoxQuery->isChecked());
   EXPECT_EQ(form->ComboBox_Tables->currentText(), "OTHER");
   EXPECT_FALSE(form->Table_Paradox->active());
+}
+
+TEST_F(BrowseTest, RecentButtonLeavesTheOpenTableOpen) {
+  openTable("ITEMS");
+  form->ButtonMemo2->setText("OTHER");
+  QTest::mouseClick(form->ButtonMemo2, Qt::LeftButton);
+  EXPECT_EQ(form->ComboBox_Tables->currentText(), "OTHER");
+  ASSERT_TRUE(form->Table_Paradox->active());
+  EXPECT_EQ(form->Table_Paradox->tableName(), "ITEMS");
+  form->ButtonOpenClick(form->ButtonOpen);
+  EXPECT_EQ(form->Table_Paradox->tableName(), "OTHER");
 }
 
 TEST_F(BrowseTest, DecimalsButtonsSetCurrencyDecimals) {

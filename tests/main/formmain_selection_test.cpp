@@ -67,12 +67,15 @@ TEST_F(FormMainTest, SystemOwnerPrefixesAreHiddenOnlyWhenAsked) {
 
 TEST_F(FormMainTest, TypedAliasIsAddedOnceAndReused) {
   TFormMain* form = startAndShow();
+  env.prompt.clear();
   form->ComboBox_Alias->setEditText("NOSUCH");
   form->ButtonGetTblNMClick();
   EXPECT_EQ(form->ComboBox_Alias->count(), 4);
   EXPECT_EQ(form->ComboBox_Alias->currentText(), "NOSUCH");
-  // The unknown alias has no tables: the box says so.
+  // The engine's refusal of the unknown alias is the one box shown.
+  EXPECT_EQ(env.prompt.messageCount(), 1);
   EXPECT_TRUE(env.prompt.lastMessage().contains("NOSUCH"));
+  EXPECT_EQ(form->ComboBox_Tables->count(), 0);
 
   form->ComboBox_Alias->setEditText("BETA");
   form->ButtonGetTblNMClick();
