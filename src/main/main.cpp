@@ -1,11 +1,10 @@
 // Program start: creates every window once, in its fixed order with the main
 // window first, and runs the event loop.
 
-#include <QApplication>
-
 #include "main/startup.h"
+#include "ui/application.h"
 
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
+  korvel::ui::Application app(argc, argv);
   return korvel::runProgram(app);
 }
