@@ -13,6 +13,11 @@ namespace {
 
 constexpr std::int64_t kUnit = 10000;
 
+// The overflow error naming the value; the value is CP932, the message UTF-8.
+TestDataError tooLarge(const std::string& value) {
+  return TestDataError("*E:テストデータの値が大きすぎます(" + fromCp932(value).toStdString() + ")");
+}
+
 std::int64_t addUnits(std::int64_t a, std::int64_t b) {
   std::int64_t sum = 0;
   if (__builtin_add_overflow(a, b, &sum))
@@ -67,11 +72,11 @@ std::int64_t testDataUnits(const std::string& text) {
   for (char c : digits) {
     if (__builtin_mul_overflow(value, 10, &value) ||
         __builtin_add_overflow(value, c - '0', &value))
-      throw TestDataError("*E:テストデータの値が大きすぎます(" + fromCp932(text).toStdString() + ")");
+      throw tooLarge(text);
   }
   std::int64_t units = 0;
   if (__builtin_mul_overflow(value, kUnit, &units))
-    throw TestDataError("*E:テストデータの値が大きすぎます(" + text + ")");
+    throw tooLarge(text);
   return units;
 }
 

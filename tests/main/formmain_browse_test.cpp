@@ -318,6 +318,19 @@ TEST_F(TestDataRunTest, BadFormatEndsTheRunKeepingPostedRows) {
   EXPECT_EQ(rows(), 6);
 }
 
+// The grid's text travels as code page 932; the message shows it as typed.
+TEST_F(TestDataRunTest, OverflowMessageShowsTheJapaneseValueAsTyped) {
+  for (const QString& initial : {QStringLiteral("数量922337203685478"),
+                                 QStringLiteral("数量99999999999999999999")}) {
+    env.prompt.clear();
+    prepare(true, "1", "1");
+    form->ComboGrid1->SetCells(4, 2, initial);
+    form->SpeedButtonDMakeClick();
+    ASSERT_EQ(env.prompt.messageCount(), 1);
+    EXPECT_EQ(env.prompt.lastMessage(), "*E:テストデータの値が大きすぎます(" + initial + ")");
+  }
+}
+
 TEST_F(TestDataRunTest, UnknownFieldNameEndsTheRunWithAMessage) {
   prepare(true, "1", "2");
   form->ComboGrid1->SetCells(1, 0, "NOSUCH");
