@@ -5,14 +5,19 @@
 
 #include "common/leadbyte.h"
 #include "common/strings.h"
+#include "tablemake/scriptstatements.h"
 #include "tablemake/scripttokens.h"
 
 namespace korvel {
 namespace {
 
 using script::isBlankByte;
+using script::oneOf;
+using script::punctAt;
 using script::Token;
-using Tokens = std::vector<Token>;
+using script::Tokens;
+using script::trimmedText;
+using script::wordAt;
 
 enum class Stage {
   BeforeTable,   // looking for CREATE ... TABLE
@@ -84,33 +89,17 @@ bool isRuleLine(std::string_view text) {
   });
 }
 
-bool oneOf(const Token& t, std::initializer_list<std::string_view> words) {
-  return std::any_of(words.begin(), words.end(), [&](std::string_view w) { return t.is(w); });
-}
-
-const Token* at(const Tokens& tokens, size_t k) { return k < tokens.size() ? &tokens[k] : nullptr; }
-
-bool wordAt(const Tokens& tokens, size_t k, std::string_view word) {
-  const Token* t = at(tokens, k);
-  return t && t->is(word);
-}
-
-bool punctAt(const Tokens& tokens, size_t k, char c) {
-  const Token* t = at(tokens, k);
-  return t && t->isPunct(c);
-}
-
 // A statement that ends the column list when a line begins with it.
 bool startsStatement(const Tokens& tokens) {
   if (tokens.empty()) return false;
   const Token& first = tokens[0];
+  const bool second = tokens.size() > 1;
   if (first.is("CREATE"))
-    return at(tokens, 1) && oneOf(tokens[1], {"TABLE", "INDEX", "UNIQUE", "BITMAP", "SEQUENCE", "VIEW",
-                                              "OR", "GLOBAL", "TRIGGER", "SYNONYM"});
-  if (first.is("ALTER") || first.is("DROP")) return at(tokens, 1) && tokens[1].kind == Token::Word &&
-                                                    oneOf(tokens[1], {"TABLE", "INDEX", "SEQUENCE", "VIEW"});
+    return second && oneOf(tokens[1], {"TABLE", "INDEX", "UNIQUE", "BITMAP", "SEQUENCE", "VIEW", "OR", "GLOBAL",
+                                       "TRIGGER", "SYNONYM"});
+  if (first.is("ALTER") || first.is("DROP")) return second && oneOf(tokens[1], {"TABLE", "INDEX", "SEQUENCE", "VIEW"});
   if (first.is("COMMENT")) return wordAt(tokens, 1, "ON");
-  if (first.is("GRANT") || first.is("INSERT")) return at(tokens, 1) && tokens[1].kind == Token::Word;
+  if (first.is("GRANT") || first.is("INSERT")) return second && tokens[1].kind == Token::Word;
   return tokens.size() == 1 && first.is("/");
 }
 
@@ -133,45 +122,11 @@ bool continuesColumn(const Tokens& tokens) {
                            "WITHOUT", "PRECISION", "VARYING", "USING", "CHECK"});
 }
 
-// The text of a 'string' literal token, a doubled quote made single.
-std::string literalText(const Token& t) {
-  std::string out;
-  const std::string_view inner = t.text.substr(1, t.text.size() >= 2 && t.text.back() == '\'' ? t.text.size() - 2
-                                                                                              : t.text.size() - 1);
-  for (size_t k = 0; k < inner.size(); ++k) {
-    out += inner[k];
-    if (inner[k] == '\'' && k + 1 < inner.size() && inner[k + 1] == '\'') ++k;
-  }
-  return out;
-}
-
-std::string trimmedText(std::string_view t) {
-  size_t a = 0, b = t.size();
-  while (a < b && isBlankByte(t[a])) ++a;
-  while (b > a && isBlankByte(t[b - 1])) --b;
-  return std::string(t.substr(a, b - a));
-}
-
-// Key columns without blanks, for telling whether two keys name the same columns.
-std::string columnsOf(const std::string& entry) {
-  const size_t comma = entry.find(',');
-  return Qz_DelBlanks(comma == std::string::npos ? std::string_view() : std::string_view(entry).substr(comma + 1));
-}
-
-// Index columns without their ASC / DESC words: "A DESC; B" -> "A;B".
-std::string withoutSortOrder(std::string_view keyColumns) {
-  std::string out;
-  size_t start = 0;
-  while (start <= keyColumns.size()) {
-    size_t end = keyColumns.find(';', start);
-    if (end == std::string_view::npos) end = keyColumns.size();
-    std::string column;
-    for (const Token& t : script::tokenize(keyColumns.substr(start, end - start)))
-      if (!t.is("ASC") && !t.is("DESC")) column += (column.empty() ? "" : " ") + std::string(t.text);
-    out += (start == 0 ? "" : ";") + column;
-    start = end + 1;
-  }
-  return out;
+// An element of the column list that is a table-level constraint rather than a column.
+bool isTableConstraint(const Tokens& tokens) {
+  if (wordAt(tokens, 0, "CONSTRAINT")) return true;
+  return (wordAt(tokens, 0, "PRIMARY") && wordAt(tokens, 1, "KEY")) || wordAt(tokens, 0, "UNIQUE") ||
+         (wordAt(tokens, 0, "FOREIGN") && wordAt(tokens, 1, "KEY")) || wordAt(tokens, 0, "CHECK");
 }
 
 }  // namespace
@@ -197,7 +152,6 @@ struct ScriptParser::State {
   Element open;     // the column list element being gathered
   int lastFinishedColumn = -1;  // the column finished last, when it stands on this line
   int lastFinishedLine = -1;
-  bool primaryFound = false;
 
   std::string statement;  // a statement after the table, being gathered
 
@@ -214,10 +168,7 @@ struct ScriptParser::State {
   void noteTableComment();
   void append(char c);
   void finishElement();
-  void addColumn(const std::string& text);
-  void addTableConstraint(const std::string& text, const Tokens& tokens, size_t kind);
-  void addKey(const KeyDefinition& key, bool primary, bool fromLaterStatement);
-  void interpretStatement();
+  void interpretStatement() { script::interpretLaterStatement(def, statement); }
   void attachComment(std::string_view comment);
   bool elementComplete() const;
 };
@@ -483,15 +434,8 @@ void ScriptParser::State::finishElement() {
   const std::string text = trimmedText(element.text);
   if (text.empty()) return;
   const bool onThisLine = element.lastLine == lineNo;
-  const Tokens tokens = script::tokenize(text);
-  const bool named = tokens[0].is("CONSTRAINT");
-  const size_t kind = named ? 2 : 0;
-  const bool keyClause = (wordAt(tokens, kind, "PRIMARY") && wordAt(tokens, kind + 1, "KEY")) ||
-                         wordAt(tokens, kind, "UNIQUE") ||
-                         (wordAt(tokens, kind, "FOREIGN") && wordAt(tokens, kind + 1, "KEY")) ||
-                         wordAt(tokens, kind, "CHECK");
-  if (named || keyClause) {
-    addTableConstraint(text, tokens, kind);
+  if (isTableConstraint(script::tokenize(text))) {
+    script::addTableConstraint(def, text);
     if (onThisLine) {
       lastFinishedColumn = -1;
       lastFinishedLine = lineNo;
@@ -505,115 +449,7 @@ void ScriptParser::State::finishElement() {
     lastFinishedColumn = static_cast<int>(def.columns.size()) - 1;
     lastFinishedLine = lineNo;
   }
-  // An inline PRIMARY KEY or UNIQUE makes a key of the column itself.
-  const std::string& name = def.columns.back().definition.name;
-  for (size_t k = 1; k < tokens.size(); ++k) {
-    const bool primary = tokens[k].is("PRIMARY") && wordAt(tokens, k + 1, "KEY");
-    if (!primary && !tokens[k].is("UNIQUE")) continue;
-    KeyDefinition key;
-    key.hasColumnList = true;
-    key.keyColumns = name;
-    for (size_t c = k; c-- > 1;)
-      if (tokens[c].is("CONSTRAINT") && c + 1 < k) {
-        key.namePart = script::unquotedName(tokens[c + 1]);
-        break;
-      }
-    addKey(key, primary, false);
-  }
-}
-
-void ScriptParser::State::addTableConstraint(const std::string& text, const Tokens& tokens, size_t kind) {
-  const bool primary = wordAt(tokens, kind, "PRIMARY");
-  if (wordAt(tokens, kind, "CHECK") || !(primary || wordAt(tokens, kind, "UNIQUE") || wordAt(tokens, kind, "FOREIGN"))) {
-    def.unreadText.push_back(text);  // a check or another clause: no key to build
-    return;
-  }
-  addKey(SplitKeyDefinition(text), primary, false);
-}
-
-void ScriptParser::State::addKey(const KeyDefinition& key, bool primary, bool fromLaterStatement) {
-  if (!key.hasColumnList) ++def.keysWithoutColumns;
-  const std::string entry = KeyEntry(key);
-  if (fromLaterStatement) {
-    // An index the script also declares as a key (the index behind a
-    // primary key constraint, say) is not added twice.
-    for (const auto& e : def.keyEntries)
-      if (columnsOf(e) == columnsOf(entry)) return;
-  }
-  if (primary && !primaryFound) {
-    primaryFound = true;
-    def.keyEntries.insert(def.keyEntries.begin(), entry);
-    return;
-  }
-  def.keyEntries.push_back(entry);
-}
-
-// A statement after the table: keys and comments for the same table are
-// taken, other statements are passed over.
-void ScriptParser::State::interpretStatement() {
-  const std::string text = trimmedText(statement);
-  const Tokens tokens = script::tokenize(text);
-  if (tokens.empty()) return;
-  const auto sameTable = [&](size_t& k) {
-    const size_t start = k;
-    const std::string name = script::dottedNameTail(tokens, k);
-    return k > start && name == def.tableName;
-  };
-  size_t k = 0;
-  if (wordAt(tokens, 0, "ALTER") && wordAt(tokens, 1, "TABLE")) {
-    k = 2;
-    if (!sameTable(k)) return;
-    const size_t add = k;
-    size_t kind = add + 1;
-    if (wordAt(tokens, kind, "CONSTRAINT")) kind += 2;
-    const bool primary = wordAt(tokens, kind, "PRIMARY");
-    if (wordAt(tokens, add, "ADD") && (primary || wordAt(tokens, kind, "UNIQUE") || wordAt(tokens, kind, "FOREIGN"))) {
-      KeyDefinition key = SplitKeyDefinition(std::string_view(text).substr(tokens[add].offset));
-      addKey(key, primary, true);
-    } else {
-      def.unreadText.push_back(text);
-    }
-    return;
-  }
-  if (wordAt(tokens, 0, "CREATE")) {
-    k = 1;
-    while (k < tokens.size() && oneOf(tokens[k], {"UNIQUE", "BITMAP"})) ++k;
-    if (!wordAt(tokens, k, "INDEX")) return;  // a second table, a view ...: not ours
-    ++k;
-    const size_t nameAt = k;
-    const std::string indexName = script::dottedNameTail(tokens, k);
-    if (k == nameAt || !wordAt(tokens, k, "ON")) return;
-    ++k;
-    if (!sameTable(k) || !punctAt(tokens, k, '(')) return;
-    KeyDefinition key = SplitKeyDefinition(std::string_view(text).substr(tokens[k].offset));
-    key.keyColumns = withoutSortOrder(key.keyColumns);
-    key.namePart = indexName;
-    addKey(key, false, true);
-    return;
-  }
-  if (wordAt(tokens, 0, "COMMENT") && wordAt(tokens, 1, "ON")) {
-    const bool onTable = wordAt(tokens, 2, "TABLE");
-    if (!onTable && !wordAt(tokens, 2, "COLUMN")) return;
-    k = 3;
-    // TABLE [schema.]table  or  COLUMN [schema.]table.column
-    std::vector<std::string> parts;
-    while (k < tokens.size() && (tokens[k].kind == Token::Word || tokens[k].kind == Token::Quoted)) {
-      parts.push_back(script::unquotedName(tokens[k++]));
-      if (!punctAt(tokens, k, '.')) break;
-      ++k;
-    }
-    if (!wordAt(tokens, k, "IS") || !at(tokens, k + 1) || tokens[k + 1].kind != Token::String) return;
-    const std::string comment = literalText(tokens[k + 1]);
-    // The comments the database itself holds take the place of "--" lines.
-    if (onTable) {
-      if (parts.empty() || parts.back() != def.tableName) return;
-      def.tableComment = def.spacedTableComment = comment;
-      return;
-    }
-    if (parts.size() < 2 || parts[parts.size() - 2] != def.tableName) return;
-    for (auto& column : def.columns)
-      if (column.definition.name == parts.back()) column.definition.comment = CommentText(comment);
-  }
+  script::addInlineKeys(def, text, def.columns.back().definition.name);
 }
 
 ScriptDefinition ParseScriptText(std::string_view text) {

@@ -49,6 +49,7 @@ struct ScriptDefinition {
   std::vector<ScriptColumn> columns;
   // name part + "," + key columns ("EMP_PK,EMPNO; DEPTNO"); a primary key first.
   std::vector<std::string> keyEntries;
+  bool primaryKeyFirst = false;         // the first entry is the script's PRIMARY KEY
   int keysWithoutColumns = 0;           // key clauses without a "(...)" column list
   std::vector<std::string> unreadText;  // parts of the script that were not used
 };
