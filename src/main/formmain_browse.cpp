@@ -2,6 +2,7 @@
 // recently used tables, posting and deleting, and the state reports.
 
 #include <QCheckBox>
+#include <QDialog>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -99,10 +100,11 @@ void TFormMain::ButtonOpenClick(QObject* Sender) {
 // to be opened (editor cancelled, empty statement).
 bool TFormMain::openQuery(QObject* Sender) {
   EditorTableName = ComboBox_Tables->currentText();
-  EditorResult.clear();
-  if (Sender == ButtonSEdit || FormMemo->Memo1->document()->isEmpty())
-    korvel::prompt().showModal(FormMemo);
-  if (EditorResult == QLatin1String("ERROR")) return false;
+  // How the editor was closed decides, not EditorResult, which the date
+  // routines used inside the editor also write: only its OK accepts.
+  if (Sender == ButtonSEdit || FormMemo->Memo1->document()->isEmpty()) {
+    if (korvel::prompt().showModal(FormMemo) != QDialog::Accepted) return false;
+  }
 
   const QString statement = korvel::statementFromLines(memoLines(FormMemo->Memo1));
   if (statement.isEmpty()) return false;

@@ -110,6 +110,7 @@ class TFormMemo : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void done(int result) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

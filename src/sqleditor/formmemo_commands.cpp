@@ -38,6 +38,14 @@ void TFormMemo::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
 }
 
+void TFormMemo::done(int result) {
+  // The date routines behind the date buttons and the analysis also write
+  // EditorResult ("OK" after a date they could read). Every way out but OK
+  // (CANCEL, Exit, Escape, the close box) must still read as cancelled.
+  if (result != QDialog::Accepted) EditorResult = QStringLiteral("ERROR");
+  QDialog::done(result);
+}
+
 void TFormMemo::InsertText(const QString& text) { Qz_MemoInsert(Memo1, text); }
 
 void TFormMemo::BitBtn1Click() {

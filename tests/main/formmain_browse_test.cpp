@@ -10,7 +10,9 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextCursor>
 #include <QToolButton>
+#include <functional>
 
 #include "common/formats.h"
 #include "common/programstate.h"
@@ -154,6 +156,45 @@ TEST_F(BrowseTest, CancelledEditorOrCommentOnlyStatementOpensNothing) {
   form->ButtonOpenClick(form->ButtonOpen);
   EXPECT_FALSE(form->QueryTmp->active());
   EXPECT_EQ(form->ButtonMemo1->text(), "ButtonMemo(&1)");
+}
+
+// The date routines behind the editor's "解析" and Paradox date buttons write
+// "OK" into EditorResult; a cancelled DELETE must still never run.
+TEST_F(BrowseTest, EditorCancelledAfterItsDateCommandsOpensAndRunsNothing) {
+  const QString del = QStringLiteral("DELETE FROM ITEMS WHERE QTY > 0 OR STAMP < ");
+  const std::pair<const char*, std::function<void(TFormMemo*)>> steps[] = {
+      {"解析", [&](TFormMemo* editor) {
+         editor->Memo1->setPlainText(QLatin1Char('\'') + del +
+                                     QStringLiteral("' + Qz_OraSqlAddSepa(CnsOraDate, '2024/04/01')"));
+         editor->SpeedButton23->click();
+       }},
+      {"TO_DATE", [&](TFormMemo* editor) {
+         editor->Memo1->setPlainText(del);
+         editor->Memo1->moveCursor(QTextCursor::End);
+         editor->SpeedButton15->click();
+       }},
+      {"TO_DTIME", [&](TFormMemo* editor) {
+         editor->Memo1->setPlainText(del);
+         editor->Memo1->moveCursor(QTextCursor::End);
+         editor->SpeedButton1->click();
+       }},
+  };
+  FormMemo->CheckBoxParadox->setChecked(true);
+  for (const auto& [step, doStep] : steps) {
+    env.prompt.onModal = [&doStep = doStep](QWidget* window) {
+      auto* editor = static_cast<TFormMemo*>(window);
+      editor->show();
+      doStep(editor);
+      editor->SpeedButton2->click();  // CANCEL
+      return editor->result();
+    };
+    form->ButtonOpenClick(form->ButtonSEdit);
+    EXPECT_TRUE(FormMemo->Memo1->toPlainText().contains("DELETE FROM ITEMS")) << step;
+    EXPECT_FALSE(form->QueryTmp->active()) << step;
+    EXPECT_EQ(env.queryValue("t.sqlite", "SELECT COUNT(*) FROM ITEMS").toInt(), 6) << step;
+    EXPECT_EQ(env.prompt.messageCount(), 0) << step;
+  }
+  env.prompt.onModal = nullptr;
 }
 
 TEST_F(BrowseTest, JoinFallsBackToReadOnly) {

@@ -1,9 +1,11 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QToolButton>
+#include <functional>
 
 #include "common/datetime.h"
 #include "formmemo_fixture.h"
@@ -97,6 +99,40 @@ TEST_F(FormMemoTest, OnlyOkTurnsTheResultToOk) {
   form->show();  // shown again: back to "ERROR"
   EXPECT_EQ(EditorResult, QStringLiteral("ERROR"));
   form->hide();
+}
+
+// The date routines behind "解析" and the Paradox date buttons set EditorResult
+// to "OK" when they read a date; closing without OK must still say "ERROR".
+TEST_F(FormMemoTest, DateRoutinesNeverTurnACancelIntoOk) {
+  const std::pair<const char*, std::function<void()>> steps[] = {
+      {"解析", [&] {
+         setMemo(QStringLiteral("'WHERE D < ' + Qz_OraSqlAddSepa(CnsOraDate, '2024/04/01')"), 0);
+         form->SpeedButton23->click();
+       }},
+      {"TO_DATE", [&] { form->SpeedButton15->click(); }},
+      {"TO_DTIME", [&] { form->SpeedButton1->click(); }},
+  };
+  const std::pair<const char*, std::function<void()>> closings[] = {
+      {"CANCEL", [&] { form->SpeedButton2->click(); }},
+      {"Exit", [&] { form->Exit1->trigger(); }},
+      {"close box", [&] { form->close(); }},
+      {"Escape", [&] {
+         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+         QApplication::sendEvent(form.get(), &escape);
+       }},
+  };
+  form->CheckBoxParadox->setChecked(true);
+  for (const auto& [step, doStep] : steps) {
+    for (const auto& [closing, close] : closings) {
+      form->show();
+      doStep();
+      ASSERT_EQ(EditorResult, QStringLiteral("OK")) << step;  // the parser's own status
+      close();
+      EXPECT_FALSE(form->isVisible()) << step << " / " << closing;
+      EXPECT_EQ(form->result(), QDialog::Rejected) << step << " / " << closing;
+      EXPECT_EQ(EditorResult, QStringLiteral("ERROR")) << step << " / " << closing;
+    }
+  }
 }
 
 TEST_F(FormMemoTest, ShownThroughThePromptItHandsBackItsStatement) {
