@@ -65,6 +65,13 @@ void TFormMemo::SpeedButton23Click() {
   std::vector<std::string> source;
   if (!memoBytes(source)) return;
   const LiteralAnalysis analysis = analyseLiteralSql(source);
+  if (analysis.failure) {
+    // Nothing is taken over: the statement and the alias stay as they were.
+    korvel::showError(QStringLiteral("*E:%1行目を解析できません。(%2)")
+                          .arg(analysis.failure->line)
+                          .arg(QString::fromStdString(analysis.failure->message)));
+    return;
+  }
   if (analysis.alias) EditAlias->setText(korvel::fromCp932(*analysis.alias));
   if (analysis.tableName) EditorTableName = korvel::fromCp932(*analysis.tableName);
   setMemoLines(Memo1, linesFromCp932(analysis.lines));

@@ -1,7 +1,12 @@
 #include "sqleditor/literalanalysis.h"
 
+#include <algorithm>
+#include <string_view>
+
+#include "common/datetime.h"
 #include "common/sqlliterals.h"
 #include "common/strings.h"
+#include "sqleditor/quotedscan.h"
 
 namespace korvel::sqleditor {
 namespace {
@@ -40,6 +45,12 @@ long posFrom(const std::string& text, const std::string& sub, long from) {
   return Qz_PosFrom(text, sub, from < 1 ? 1 : static_cast<int>(from));
 }
 
+constexpr size_t kNone = std::string_view::npos;
+
+size_t findInSource(std::string_view text, std::string_view what, size_t minIndex = 0) {
+  return findOutsideQuotes(text, what, Quotes::Single, minIndex);
+}
+
 // The value a source argument stands for: a quoted literal loses its quotes
 // and its doubled quotes become single; any other expression stays as text.
 std::string argumentValue(const std::string& argument) {
@@ -48,23 +59,49 @@ std::string argumentValue(const std::string& argument) {
   return argument;
 }
 
-// Replaces the first call of the routine in the line by the literal it
-// returns. The literal is written back as a quoted source literal so that the
-// token pass restores it unchanged, quotes included.
-std::string expandCall(const std::string& line, const RoutineEntry& entry) {
-  const long k = posFrom(line, entry.name, 1);
-  if (k == 0) return line;
-  const long p = posFrom(line, "(", k);
-  const long q = posFrom(line, ",", p);
-  const long r = posFrom(line, ")", p);
-  const std::string before = copyBytes(line, 1, k - 1);
-  const std::string code =
-      typeCodeOfConstant(Qz_DelBlanks(Qz_Unquote(copyBytes(line, p + 1, q - p - 1))));
-  const std::string value =
-      argumentValue(Qz_TrimRight(Qz_TrimLeft(copyBytes(line, q + 1, r - q - 1))));
-  const std::string rest = Qz_SubBytes(line, static_cast<int>(r + 1),
-                                       static_cast<int>(kRestAfterCallLimit));
-  return before + " " + Qz_QuoteSgl(entry.routine(code, value)) + " " + rest;
+// The earliest routine name at or after index `from`, outside literals;
+// `from` must itself lie outside literals.
+const RoutineEntry* nextRoutineName(std::string_view line, size_t from, size_t& at) {
+  const RoutineEntry* found = nullptr;
+  at = kNone;
+  for (const RoutineEntry& entry : kRoutines) {
+    const size_t k = findInSource(line.substr(from), entry.name);
+    if (k != kNone && from + k < at) {
+      at = from + k;
+      found = &entry;
+    }
+  }
+  return found;
+}
+
+// Replaces every call of a routine in the line by the literal it returns,
+// from left to right. The literal is written back as a quoted source literal
+// so that the token pass restores it unchanged, quotes included, and so that
+// the search for the next call steps over it. A name without its "(", ","
+// and ")" is left as it stands. Raises ConvertError when a routine cannot
+// render its value.
+std::string expandCalls(std::string line) {
+  size_t from = 0;
+  size_t k = 0;
+  while (const RoutineEntry* entry = nextRoutineName(line, from, k)) {
+    const size_t nameEnd = k + std::char_traits<char>::length(entry->name);
+    const std::string_view tail = std::string_view(line).substr(nameEnd);
+    const size_t p = findInSource(tail, "(");
+    const size_t q = p == kNone ? kNone : findInSource(tail, ",", p + 1);
+    const size_t r = q == kNone ? kNone : findInSource(tail, ")", q + 1);
+    if (r == kNone) {
+      from = nameEnd;
+      continue;
+    }
+    const std::string code =
+        typeCodeOfConstant(Qz_DelBlanks(Qz_Unquote(tail.substr(p + 1, q - p - 1))));
+    const std::string value =
+        argumentValue(Qz_TrimRight(Qz_TrimLeft(tail.substr(q + 1, r - q - 1))));
+    const std::string literal = " " + Qz_QuoteSgl(entry->routine(code, value)) + " ";
+    line = line.substr(0, k) + literal + std::string(tail.substr(r + 1));
+    from = k + literal.size();
+  }
+  return line;
 }
 
 // A header line's value: the text after the first "]" (the whole line when
@@ -75,16 +112,15 @@ std::string headerValue(const std::string& line) {
   return Qz_SubBytes(value, 1, static_cast<int>(kHeaderValueLimit));
 }
 
-// Cuts the line in front of its first "//" (a comment), then in front of its
-// first ";" (the end of the statement).
+// Cuts the line in front of its first "//" (a comment) or ";" (the end of
+// the statement), whichever comes first outside the string literals.
 std::string cutSourceLine(const std::string& line) {
-  std::string text = line;
-  for (const char* mark : {"//", ";"}) {
-    const long at = posFrom(text, mark, 1);
-    if (at > 0) text = copyBytes(text, 1, at - 1);
-  }
-  return text;
+  const size_t end = std::min(findInSource(line, "//"), findInSource(line, ";"));
+  return end == kNone ? line : line.substr(0, end);
 }
+
+// Qz_AddItem's rule for one line: an empty line stands as "---".
+std::string itemText(std::string line) { return line.empty() ? "---" : line; }
 
 // Joins the line's literals and expressions: literals unquoted, "+" and
 // "//" comments dropped, each piece after a blank.
@@ -116,32 +152,23 @@ std::string typeCodeOfConstant(const std::string& constant) {
 
 LiteralAnalysis analyseLiteralSql(const std::vector<std::string>& sourceLines) {
   LiteralAnalysis result;
-  std::vector<std::string> listA;
-  for (const std::string& source : sourceLines) {
-    const std::string line = Qz_UpperHalf(source);
-    if (line.compare(0, 3, "//[") != 0) {
-      Qz_AddItem(line, listA);
+  for (size_t i = 0; i < sourceLines.size(); ++i) {
+    const std::string line = Qz_UpperHalf(sourceLines[i]);
+    if (line.compare(0, 3, "//[") == 0) {
+      const std::string value = headerValue(line);
+      if (value.empty()) continue;
+      if (posFrom(line, "//[DATASOURCE", 1) > 0) result.alias = value;
+      if (posFrom(line, "//[TABLENAME", 1) > 0) result.tableName = value;
       continue;
     }
-    const std::string value = headerValue(line);
-    if (value.empty()) continue;
-    if (posFrom(line, "//[DATASOURCE", 1) > 0) result.alias = value;
-    if (posFrom(line, "//[TABLENAME", 1) > 0) result.tableName = value;
-  }
-
-  std::vector<std::string> listB;
-  for (const std::string& line : listA) {
-    std::string expanded = line;
-    for (const RoutineEntry& entry : kRoutines) expanded = expandCall(expanded, entry);
-    Qz_AddItem(expanded, listB);
-  }
-
-  listA.clear();
-  for (const std::string& line : listB) Qz_AddItem(cutSourceLine(line), listA);
-
-  for (const std::string& line : listA) {
+    std::string expanded;
+    try {
+      expanded = itemText(expandCalls(itemText(line)));
+    } catch (const ConvertError& error) {
+      return {{}, {}, {}, AnalysisFailure{static_cast<int>(i) + 1, error.what()}};
+    }
     std::vector<std::string> tokens;
-    Qz_SplitTokens(line, tokens);
+    Qz_SplitTokens(itemText(cutSourceLine(expanded)), tokens);
     if (!tokens.empty()) result.lines.push_back(joinTokens(tokens));
   }
   return result;

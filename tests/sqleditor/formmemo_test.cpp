@@ -249,6 +249,24 @@ TEST_F(FormMemoTest, AnalysisReplacesTheMemoAndTakesHeaderValues) {
   EXPECT_EQ(memo(), QStringLiteral(" SELECT * FROM EMP\n WHERE ID =  X"));
 }
 
+TEST_F(FormMemoTest, AnalysisOfAnUnreadableTimeNamesTheLineAndKeepsTheMemo) {
+  const QString source = QStringLiteral(
+      "//[DataSource]ora2\n'SELECT 1'\n'WHERE T = ' + Qz_OraSqlAddSepa(CnsOraTime, '25:99')");
+  for (const QString& text :
+       {source, QStringLiteral("'WHERE T = ' + "
+                               "Qz_ParaSqlAddSepa(CnsOraDateTime, '2024/04/01 24:00:00')")}) {
+    form->EditAlias->setText(QStringLiteral("ORA1"));
+    setMemo(text, 0);
+    prompt.clear();
+    form->SpeedButton23->click();
+    EXPECT_EQ(memo(), text);
+    EXPECT_EQ(form->EditAlias->text(), QStringLiteral("ORA1"));
+    ASSERT_EQ(prompt.messageCount(), 1);
+    const QString line = text == source ? QStringLiteral("3行目") : QStringLiteral("1行目");
+    EXPECT_TRUE(prompt.lastMessage().contains(line)) << prompt.lastMessage().toStdString();
+  }
+}
+
 TEST_F(FormMemoTest, ReformatButtonHonoursTheCommaOption) {
   setMemo(QStringLiteral("SELECT A, B FROM T"), 0);
   form->SpeedButton25->click();

@@ -19,9 +19,17 @@ TEST(LiteralAnalysis, EmptyLinesDoubledQuotesAndUpperCase) {
   EXPECT_EQ(result.lines, (Lines{" ---", " IT'S", " WHERE NAME = 'X'"}));
 }
 
-TEST(LiteralAnalysis, CutsAtTheFirstSemicolonEvenInsideALiteral) {
-  const auto result = analyseLiteralSql({"'SELECT 1' + ' FROM DUAL'; // done", "'A' + B; 'C'"});
-  EXPECT_EQ(result.lines, (Lines{" SELECT 1  FROM DUAL", " A B"}));
+TEST(LiteralAnalysis, CommentsAndStatementEndsAreCutOnlyOutsideLiterals) {
+  const auto result = analyseLiteralSql({
+      "'SELECT 1' + ' FROM DUAL'; // done",
+      "'A' + B; 'C'",
+      "'WHERE URL LIKE ''HTTP://%'' ORDER BY 1' + // note",
+      "'AND NOTE = ''A;B''' + ';' ; X",
+      "'//' // ';'",
+  });
+  EXPECT_EQ(result.lines, (Lines{" SELECT 1  FROM DUAL", " A B",
+                                 " WHERE URL LIKE 'HTTP://%' ORDER BY 1",
+                                 " AND NOTE = 'A;B' ;", " //"}));
 }
 
 TEST(LiteralAnalysis, HeaderLinesSetAliasAndTableAndProduceNoOutput) {
@@ -67,17 +75,68 @@ TEST(LiteralAnalysis, RoutineCallsBecomeTheLiteralTheyReturn) {
                           }));
 }
 
-TEST(LiteralAnalysis, TextAfterACallIsKeptUpTo128Bytes) {
-  const auto result =
-      analyseLiteralSql({"Qz_OraSqlAddSepa(CnsOraNum, '5') + " + std::string(200, 'Y')});
-  ASSERT_EQ(result.lines.size(), 1u);
-  // The 128 bytes after ")" are " + " and 125 Y.
-  EXPECT_EQ(result.lines[0], " 5 " + std::string(125, 'Y'));
+TEST(LiteralAnalysis, TheWholeTextAfterACallIsKept) {
+  const std::string tail =
+      " AND DEPTNO IN (10, 20, 30, 40, 50, 60, 70, 80, 90) AND SAL BETWEEN 1000 AND 5000"
+      " AND COMM IS NOT NULL ORDER BY HIREDATE, EMPNO, ENAME";
+  ASSERT_GT(tail.size(), 128u);
+  const auto result = analyseLiteralSql(
+      {"'WHERE HIREDATE >= ' + Qz_OraSqlAddSepa(CnsOraDate, '2024/04/01') + '" + tail + "'"});
+  EXPECT_EQ(result.lines,
+            (Lines{" WHERE HIREDATE >=  TO_DATE( '2024/04/01', 'YYYY/MM/DD' ) " + tail}));
 }
 
-TEST(LiteralAnalysis, ACallWithoutItsPunctuationDoesNotFail) {
-  const auto result = analyseLiteralSql({"Qz_OraSqlAddSepa", "x Qz_AccSqlAddSepa(y"});
-  EXPECT_EQ(result.lines.size(), 2u);
+TEST(LiteralAnalysis, EveryCallOnALineIsExpanded) {
+  const auto result = analyseLiteralSql({
+      "'WHERE D BETWEEN ' + Qz_OraSqlAddSepa(CnsOraDate, '2024/04/01') + ' AND ' + "
+      "Qz_OraSqlAddSepa(CnsOraDate, '2024/04/30') + ' AND K IN (' + "
+      "Qz_AccSqlAddSepa(CnsOraChar, 'a') + ',' + Qz_AccSqlAddSepa(CnsOraChar, 'b') + ')'",
+  });
+  EXPECT_EQ(result.lines,
+            (Lines{" WHERE D BETWEEN  TO_DATE( '2024/04/01', 'YYYY/MM/DD' )  AND "
+                   " TO_DATE( '2024/04/30', 'YYYY/MM/DD' )  AND K IN ( 'A' , 'B' )"}));
+}
+
+TEST(LiteralAnalysis, CallsAreFoundOnlyOutsideLiteralsAndTheirArgumentsMayHoldPunctuation) {
+  const auto result = analyseLiteralSql({
+      "'SELECT ''Qz_OraSqlAddSepa(A, B)'' FROM DUAL'",
+      "'WHERE NAME = ' + Qz_OraSqlAddSepa(CnsOraChar, 'Smith (Jr), John; // x')",
+      // The literal a call returns names a routine: it is not expanded again.
+      "Qz_OraSqlAddSepa(CnsOraChar, 'Qz_OraSqlAddSepa(CnsOraNum, 1)') + Qz_OraSqlAddSepa(X, 2)",
+  });
+  EXPECT_EQ(result.lines, (Lines{
+                              " SELECT 'QZ_ORASQLADDSEPA(A, B)' FROM DUAL",
+                              " WHERE NAME =  'SMITH (JR), JOHN; // X'",
+                              " 'QZ_ORASQLADDSEPA(CNSORANUM, 1)' 2",
+                          }));
+}
+
+TEST(LiteralAnalysis, ARoutineNameIsNeverMatchedFromATrailByte) {
+  // "＿" is 0x81 0x51: its trail byte reads as "Q".
+  const auto result = analyseLiteralSql(sjLines({"'名' + ＿Z_OraSqlAddSepa(CnsOraNum, 1)"}));
+  EXPECT_EQ(result.lines, sjLines({" 名 ＿Z_ORASQLADDSEPA(CNSORANUM, 1)"}));
+}
+
+TEST(LiteralAnalysis, ACallWithoutItsPunctuationIsLeftAsItStands) {
+  const auto result =
+      analyseLiteralSql({"Qz_OraSqlAddSepa", "x Qz_AccSqlAddSepa(y", "Qz_OraSqlAddSepa(a, 1"});
+  EXPECT_EQ(result.lines, (Lines{" QZ_ORASQLADDSEPA", " X QZ_ACCSQLADDSEPA(Y",
+                                 " QZ_ORASQLADDSEPA(A, 1"}));
+}
+
+TEST(LiteralAnalysis, ATimeTheRoutineCannotReadStopsTheAnalysisAtItsLine) {
+  const auto time = analyseLiteralSql(
+      {"//[DataSource]ora1", "'SELECT 1'", "'WHERE T = ' + Qz_OraSqlAddSepa(CnsOraTime, '25:99')"});
+  ASSERT_TRUE(time.failure);
+  EXPECT_EQ(time.failure->line, 3);
+  EXPECT_NE(time.failure->message.find("25:99"), std::string::npos) << time.failure->message;
+  EXPECT_TRUE(time.lines.empty());
+  EXPECT_FALSE(time.alias);
+
+  const auto stamp = analyseLiteralSql(
+      {"'WHERE T = ' + Qz_AccSqlAddSepa(CnsOraDateTime, '2024/04/01 24:00:00')"});
+  ASSERT_TRUE(stamp.failure);
+  EXPECT_EQ(stamp.failure->line, 1);
 }
 
 TEST(LiteralAnalysis, TypeConstantsMapToTypeCodes) {
