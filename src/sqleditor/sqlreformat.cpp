@@ -1,5 +1,9 @@
 #include "sqleditor/sqlreformat.h"
 
+#include <string_view>
+
+#include "sqleditor/quotedscan.h"
+
 namespace korvel::sqleditor {
 namespace {
 
@@ -7,20 +11,25 @@ namespace {
 // the leftmost occurrence.
 constexpr const char* kKeywords[] = {" FROM", " WHERE", " GROUP", " AND", " OR", " SELECT", " ("};
 
-// Keywords and commas are ASCII below 0x40, so a match can never start on a
-// CP932 trail byte and a cut never splits a double-byte character.
+// A keyword or comma inside a string literal or a double-quoted name is not
+// a break point: breaking there would change the literal. Keywords and
+// commas are ASCII below 0x40, so a match can never start on a CP932 trail
+// byte and a cut never splits a double-byte character.
+size_t findBreak(const std::string& text, std::string_view what, size_t minIndex) {
+  return findOutsideQuotes(text, what, Quotes::SingleAndDouble, minIndex);
+}
 
 // 1-based position at which to split text, or 0.
 size_t cutPosition(const std::string& text, bool commaBreak) {
   for (const char* keyword : kKeywords) {
-    const size_t at = text.find(keyword, 1);  // position 2 or later
+    const size_t at = findBreak(text, keyword, 1);  // position 2 or later
     if (at != std::string::npos) return at + 1;
   }
   size_t comma = std::string::npos;
   if (commaBreak)
-    comma = text.find(',');
+    comma = findBreak(text, ",", 0);
   else if (text.size() > kReformatLineLimit)
-    comma = text.find(',', kReformatLineLimit - 1);  // position 55 or later
+    comma = findBreak(text, ",", kReformatLineLimit - 1);  // position 55 or later
   if (comma == std::string::npos || comma + 1 == text.size()) return 0;
   return comma + 1;
 }

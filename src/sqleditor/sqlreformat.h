@@ -1,7 +1,9 @@
 #pragma once
 // Reformatting of SQL lines ("整形"): long lines are broken in front of the
 // keywords " FROM", " WHERE", " GROUP", " AND", " OR", " SELECT", " (" and
-// after commas. Lines are CP932 bytes; lengths are bytes.
+// after commas. Keywords and commas inside string literals ('...') and
+// double-quoted names are not break points. Lines are CP932 bytes; lengths
+// are bytes.
 
 #include <string>
 #include <vector>

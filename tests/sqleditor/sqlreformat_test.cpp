@@ -49,6 +49,26 @@ TEST(SqlReformat, CommaOptionSplitsEveryKeywordAndComma) {
             (Lines{"SELECT A,", "B ", "FROM T ", "WHERE X=1 ", "AND Y=2"}));
 }
 
+TEST(SqlReformat, KeywordsAndCommasInsideLiteralsAndQuotedNamesAreNoBreakPoints) {
+  const std::string line =
+      "SELECT 'X FROM Y AND Z' AS NOTE, CODE FROM ITEMS WHERE NAME = 'A,B' AND CODE = 1";
+  const Lines once = reformatSql({line}, false);
+  EXPECT_EQ(once, (Lines{"SELECT 'X FROM Y AND Z' AS NOTE, CODE ",
+                         "FROM ITEMS WHERE NAME = 'A,B' AND CODE = 1"}));
+  EXPECT_EQ(reformatSql(once, false), once);
+
+  const Lines commas = reformatSql(
+      {"SELECT 'A,B', \"C,D (E)\" FROM T WHERE X = 'P AND Q' OR Y = 'IT''S, (OK)'"}, true);
+  EXPECT_EQ(commas, (Lines{"SELECT 'A,B',", " \"C,D (E)\" ", "FROM T ", "WHERE X = 'P AND Q' ",
+                           "OR Y = 'IT''S, (OK)'"}));
+  EXPECT_EQ(reformatSql(commas, true), commas);
+
+  // A long literal with commas past byte 55 stays whole; the comma after it breaks.
+  const std::string list = "VALUES ('" + std::string(50, 'A') + ", B, C', 2, 3)";
+  EXPECT_EQ(reformatSql({list}, false),
+            (Lines{"VALUES ", "('" + std::string(50, 'A') + ", B, C',", " 2, 3)"}));
+}
+
 TEST(SqlReformat, DoubleByteTextIsNeverCut) {
   const std::string line =
       sj("SELECT 社員番号, 社員氏名, 所属部署名称, 入社年月日 FROM 社員マスタ WHERE 在籍区分 = 1");
