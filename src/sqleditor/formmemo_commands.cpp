@@ -106,7 +106,7 @@ void TFormMemo::Read1Click() {
     QStringList numbers;
     for (int n : file.damagedLines) numbers.append(QString::number(n));
     korvel::showError(
-        QStringLiteral("*E:%1 の %2 行目にシフトJISでないバイトがあります。"
+        QStringLiteral("*E:%1 の %2 行目にシフトJISの文字でないバイトがあります。"
                        "その文字は \uFFFD で表示しています。")
             .arg(path, numbers.join(QLatin1Char(','))));
   }

@@ -20,9 +20,13 @@ QStringList memoLines(const QPlainTextEdit* memo) {
 
 void setMemoLines(QPlainTextEdit* memo, const QStringList& lines) {
   // Through a cursor rather than setPlainText so that the change can be undone.
+  QString text = lines.join(QLatin1Char('\n'));
+  // The memo's last line break never starts a line (memoLines), so a final
+  // empty line needs a break of its own to survive.
+  if (!lines.isEmpty() && lines.last().isEmpty()) text += QLatin1Char('\n');
   QTextCursor cursor(memo->document());
   cursor.select(QTextCursor::Document);
-  cursor.insertText(lines.join(QLatin1Char('\n')));
+  cursor.insertText(text);
   cursor.movePosition(QTextCursor::Start);
   memo->setTextCursor(cursor);
 }

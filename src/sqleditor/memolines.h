@@ -15,7 +15,8 @@ namespace korvel::sqleditor {
 // empty memo has no lines.
 QStringList memoLines(const QPlainTextEdit* memo);
 QStringList splitMemoText(const QString& text);
-// Replaces the memo's text by the lines (undoable).
+// Replaces the memo's text by the lines (undoable); memoLines gives them
+// back unchanged, a final empty line included.
 void setMemoLines(QPlainTextEdit* memo, const QStringList& lines);
 
 // Lines -> CP932. On a character that has no CP932 form returns false and

@@ -17,8 +17,13 @@ QStringList statementFileLines(const QStringList& memoLines, bool withAlias,
   QStringList out;
   out.reserve(memoLines.size() + 1);
   out.append(QLatin1String(kDataSourceHeader) + alias);
-  for (const QString& line : memoLines)
+  const bool headed = !memoLines.isEmpty() &&
+                      memoLines.first().startsWith(QLatin1String(kDataSourceHeader),
+                                                   Qt::CaseInsensitive);
+  for (qsizetype i = headed ? 1 : 0; i < memoLines.size(); ++i) {
+    const QString& line = memoLines[i];
     out.append(line.isEmpty() ? QString::fromLatin1(kEmptyLineMark) : line);
+  }
   return out;
 }
 
@@ -64,8 +69,13 @@ StatementFileRead readStatementFile(const QString& path) {
       splitByteLines(std::string_view(data.constData(), static_cast<size_t>(data.size())));
   for (size_t i = 0; i < byteLines.size(); ++i) {
     int firstBad = -1;
-    result.lines.append(fromCp932(byteLines[i], &firstBad));
-    if (firstBad >= 0) result.damagedLines.append(static_cast<int>(i) + 1);
+    QString line = fromCp932(byteLines[i], &firstBad);
+    // A NUL is no text either, and a statement holding one would later be
+    // cut short at it when run.
+    const bool holdsNul = line.contains(QChar(0));
+    if (holdsNul) line.replace(QChar(0), QChar(0xFFFD));
+    result.lines.append(line);
+    if (firstBad >= 0 || holdsNul) result.damagedLines.append(static_cast<int>(i) + 1);
   }
   result.ok = true;
   return result;

@@ -13,7 +13,9 @@ inline constexpr const char* kEmptyLineMark = "---";
 
 // The lines a statement file holds for the memo's lines: with the alias line,
 // the header comes first and every empty statement line becomes "---";
-// without it the lines are kept as they are.
+// without it the lines are kept as they are. A "//[DataSource]" line that
+// heads the memo (read from a file) is replaced by the new header rather
+// than kept under it, so a file gains no header on each Read and Write.
 QStringList statementFileLines(const QStringList& memoLines, bool withAlias,
                                const QString& alias);
 
@@ -25,8 +27,8 @@ struct StatementFileRead {
 };
 
 // Reads every line. Line breaks may be CR LF, LF or CR; a final break does
-// not start another line. Bytes that are not CP932 are shown as U+FFFD and
-// their line is listed in damagedLines.
+// not start another line. Bytes that are not CP932 text, NUL among them, are
+// shown as U+FFFD and their line is listed in damagedLines.
 StatementFileRead readStatementFile(const QString& path);
 
 // Writes the lines as CP932 with CR LF line ends, replacing the file. Nothing

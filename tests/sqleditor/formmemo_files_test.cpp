@@ -88,6 +88,52 @@ TEST_F(FormMemoFilesTest, AnyLineBreakIsReadAndALastLineNeedsNone) {
   EXPECT_EQ(memo(), QStringLiteral("A\nB\nC\nD"));
 }
 
+TEST_F(FormMemoFilesTest, AFinalEmptyLineSurvivesReadAndWrite) {
+  writeBytes(path("e.sql"), "SELECT 1\r\n\r\n");
+  prompt.fileAnswers.push_back(path("e.sql"));
+  form->Read1->trigger();
+  form->CheckBoxAlias->setChecked(false);
+  prompt.fileAnswers.push_back(path("e2.sql"));
+  form->Write1->trigger();
+  EXPECT_EQ(bytes(path("e2.sql")), QByteArray("SELECT 1\r\n\r\n"));
+
+  form->CheckBoxAlias->setChecked(true);
+  form->EditAlias->setText(QStringLiteral("A"));
+  prompt.fileAnswers.push_back(path("e3.sql"));
+  form->Write1->trigger();
+  EXPECT_EQ(bytes(path("e3.sql")), QByteArray("//[DataSource]A\r\nSELECT 1\r\n---\r\n"));
+  EXPECT_EQ(prompt.messageCount(), 0);
+}
+
+TEST_F(FormMemoFilesTest, ReadAndWriteCyclesKeepOneAliasLineWithTheCurrentAlias) {
+  form->EditAlias->setText(QStringLiteral("ORA1"));
+  setMemo(QStringLiteral("SELECT *\nFROM T"), 0);
+  for (const char* alias : {"ORA1", "ORA2", "ORA2"}) {
+    form->EditAlias->setText(QString::fromLatin1(alias));
+    prompt.fileAnswers.push_back(path("cycle.sql"));
+    form->Write1->trigger();
+    EXPECT_EQ(bytes(path("cycle.sql")),
+              QByteArray("//[DataSource]") + alias + "\r\nSELECT *\r\nFROM T\r\n");
+    prompt.fileAnswers.push_back(path("cycle.sql"));
+    form->Read1->trigger();
+  }
+  // A header typed in another case is the same header.
+  setMemo(QStringLiteral("//[DATASOURCE]OLD\nSELECT 1"), 0);
+  prompt.fileAnswers.push_back(path("cycle.sql"));
+  form->Write1->trigger();
+  EXPECT_EQ(bytes(path("cycle.sql")), QByteArray("//[DataSource]ORA2\r\nSELECT 1\r\n"));
+}
+
+TEST_F(FormMemoFilesTest, NulBytesAreReportedAsDamagedAndNeverReachTheMemo) {
+  writeBytes(path("nul.sql"), QByteArray("SELECT 1\r\nWHERE A = 'x\0y'\r\n\0\r\n", 30));
+  prompt.fileAnswers.push_back(path("nul.sql"));
+  form->Read1->trigger();
+  EXPECT_FALSE(memo().contains(QChar(0)));
+  EXPECT_EQ(memo(), QStringLiteral("SELECT 1\nWHERE A = 'x\uFFFDy'\n\uFFFD"));
+  ASSERT_EQ(prompt.messageCount(), 1);
+  EXPECT_TRUE(prompt.lastMessage().contains(QStringLiteral(" 2,3 行目"))) << prompt.lastMessage().toStdString();
+}
+
 TEST_F(FormMemoFilesTest, ALineWithoutACp932FormIsNeverWritten) {
   writeBytes(path("c.sql"), "old\r\n");
   setMemo(QStringLiteral("SELECT 1\nSELECT '\U0001F600'"), 0);
