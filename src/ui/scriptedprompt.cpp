@@ -52,9 +52,13 @@ QString ScriptedPrompt::saveFileName(const QString& caption, const QString&,
   return answer;
 }
 
-bool ScriptedPrompt::chooseFont(QFont&, const QString& caption) {
+bool ScriptedPrompt::chooseFont(QFont& font, const QString& caption) {
   records.append({PromptRecord::Font, caption, {}, PromptIcon::None, 0});
-  return false;
+  fontsOffered.append(font);
+  if (fontAnswers.empty()) return false;
+  font = fontAnswers.front();
+  fontAnswers.pop_front();
+  return true;
 }
 
 LoginAnswer ScriptedPrompt::login(const LoginRequest& request) {

@@ -3,6 +3,7 @@
 // Unscripted requests get a neutral answer (first offered button, empty file
 // name, cancelled font and login, modal result 0), so a test never blocks.
 
+#include <QFont>
 #include <QList>
 #include <QString>
 #include <deque>
@@ -30,6 +31,10 @@ class ScriptedPrompt final : public Prompt {
   std::deque<int> messageAnswers;
   std::deque<QString> fileAnswers;
   std::deque<LoginAnswer> loginAnswers;
+  // Fonts the font dialog "chooses", in order; when none is left the dialog
+  // is cancelled. fontsOffered records the font each dialog started from.
+  std::deque<QFont> fontAnswers;
+  QList<QFont> fontsOffered;
   // Called for each modal showing; may drive the window, returns its result.
   std::function<int(QWidget*)> onModal;
 
