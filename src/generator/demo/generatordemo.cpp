@@ -16,6 +16,7 @@
 
 #include "controls/combogrid.h"
 #include "generator/formsmake.h"
+#include "ui/application.h"
 #include "ui/radiogroup.h"
 #include "ui/widgetprompt.h"
 
@@ -39,7 +40,7 @@ void fillSampleFields(TComboGrid& grid) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  korvel::ui::Application app(argc, argv);
   korvel::WidgetPrompt widgetPrompt;
   korvel::setPrompt(&widgetPrompt);
   TComboGrid fieldGrid;
