@@ -1,0 +1,5 @@
+#pragma once
+// pxlib's header declares C functions without extern "C".
+extern "C" {
+#include <paradox.h>
+}
