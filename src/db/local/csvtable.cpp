@@ -1,0 +1,358 @@
+#include "db/local/csvtable.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <atomic>
+#include <cstring>
+
+#include "common/codepage.h"
+#include "db/local/csvvalues.h"
+
+namespace korvel::db::local {
+namespace {
+
+constexpr int64_t kChunk = 1 << 20;
+constexpr int64_t kCheckpointEvery = 256;
+
+QString systemError() { return QString::fromLocal8Bit(strerror(errno)); }
+
+bool fileStamp(const QString& path, int64_t& size, int64_t& modified) {
+  struct stat st {};
+  if (::stat(QFile::encodeName(path).constData(), &st) != 0) return false;
+  size = st.st_size;
+  modified = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  return true;
+}
+
+QString temporaryPath(const QString& path) {
+  static std::atomic<int> serial{0};
+  const QFileInfo info(path);
+  return info.absoluteDir().filePath(QStringLiteral(".%1.korvel-%2-%3")
+                                         .arg(info.fileName())
+                                         .arg(QCoreApplication::applicationPid())
+                                         .arg(++serial));
+}
+
+bool writeAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t put = ::write(fd, data, size);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    data += put;
+    size -= static_cast<size_t>(put);
+  }
+  return true;
+}
+
+}  // namespace
+
+CsvReader::CsvReader(const QString& path) : path_(path) {
+  fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) throwFileError(path, {}, systemError());
+  if (!fileStamp(path, size_, modified_)) throwFileError(path, {}, systemError());
+  const std::optional<CsvSchema> schema = readCsvSchema(schemaPathFor(path));
+  hasSchemaFile_ = schema.has_value();
+  if (schema) schema_ = *schema;
+  Position start;
+  if (size_ >= 3 && byteAt(0) == 0xEF && byteAt(1) == 0xBB && byteAt(2) == 0xBF) {
+    schema_.utf8 = true;
+    start.offset = 3;
+  } else if (hasSchemaFile_ && schema_.utf8) {
+    throwFileError(path, {}, QStringLiteral("the schema says UTF-8, but the file has no byte-order mark"));
+  }
+  std::vector<Field> header;
+  if (!readRecord(start, header)) throwFileError(path, {}, QStringLiteral("the file has no header line"));
+  QStringList names;
+  for (size_t i = 0; i < header.size(); ++i) {
+    const QString name = text(header[i].bytes, 1).trimmed();
+    if (name.isEmpty()) throwFileError(path, QStringLiteral("line 1"), QStringLiteral("column %1 has no name").arg(i + 1));
+    names << name;
+  }
+  if (!hasSchemaFile_) {
+    for (const QString& name : names) schema_.columns.push_back({name, FieldKind::String, 0, false});
+  } else {
+    const QString schemaFile = schemaPathFor(path);
+    if (static_cast<int>(schema_.columns.size()) != names.size())
+      throwFileError(path, QStringLiteral("line 1"),
+                     QStringLiteral("the header names %1 columns, the schema file %2 names %3")
+                         .arg(names.size()).arg(schemaFile).arg(schema_.columns.size()));
+    for (int i = 0; i < names.size(); ++i)
+      if (schema_.columns[static_cast<size_t>(i)].name != names[i])
+        throwFileError(path, QStringLiteral("line 1"),
+                       QStringLiteral("column %1 is \"%2\" in the header, \"%3\" in the schema file %4")
+                           .arg(i + 1).arg(names[i], schema_.columns[static_cast<size_t>(i)].name, schemaFile));
+  }
+  cursor_ = start;
+  checkpoints_.push_back(start);
+}
+
+CsvReader::~CsvReader() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool CsvReader::changedOnDisk() const {
+  int64_t size = 0, modified = 0;
+  return !fileStamp(path_, size, modified) || size != size_ || modified != modified_;
+}
+
+// The byte at `offset`, or -1 past the end of the file (as it was opened).
+int CsvReader::byteAt(int64_t offset) {
+  if (offset >= size_) return -1;
+  if (offset < bufferStart_ || offset >= bufferStart_ + static_cast<int64_t>(buffer_.size())) {
+    bufferStart_ = offset;
+    buffer_.resize(static_cast<size_t>(std::min(kChunk, size_ - offset)));
+    size_t done = 0;
+    while (done < buffer_.size()) {
+      const ssize_t got = ::pread(fd_, buffer_.data() + done, buffer_.size() - done, offset + static_cast<int64_t>(done));
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) {
+        buffer_.clear();
+        throwFileError(path_, {}, QStringLiteral("the file ends early (changed while open?)"));
+      }
+      done += static_cast<size_t>(got);
+    }
+  }
+  return static_cast<unsigned char>(buffer_[static_cast<size_t>(offset - bufferStart_)]);
+}
+
+// One record from `at`, which moves past it. Lines that are empty are
+// skipped, except in a table of one column, where they are NULL values.
+bool CsvReader::readRecord(Position& at, std::vector<Field>& fields) {
+  fields.clear();
+  for (;;) {
+    int c = byteAt(at.offset);
+    if (c < 0) return false;
+    const bool oneColumn = schema_.columns.size() == 1;
+    if ((c == '\n' || c == '\r') && !oneColumn) {  // an empty line
+      at.offset += (c == '\r' && byteAt(at.offset + 1) == '\n') ? 2 : 1;
+      ++at.line;
+      continue;
+    }
+    break;
+  }
+  const int64_t startLine = at.line;
+  for (;;) {
+    Field field;
+    int c = byteAt(at.offset);
+    if (c == '"') {
+      field.quoted = true;
+      ++at.offset;
+      for (;;) {
+        c = byteAt(at.offset);
+        if (c < 0)
+          throwFileError(path_, QStringLiteral("line %1").arg(startLine), QStringLiteral("a quoted field is not closed"));
+        ++at.offset;
+        if (c == '"') {
+          if (byteAt(at.offset) != '"') break;
+          ++at.offset;
+        } else if (c == '\n' || (c == '\r' && byteAt(at.offset) != '\n')) {
+          ++at.line;
+        }
+        field.bytes.push_back(static_cast<char>(c));
+      }
+      c = byteAt(at.offset);
+      if (c >= 0 && c != ',' && c != '\r' && c != '\n')
+        throwFileError(path_, QStringLiteral("line %1").arg(at.line), QStringLiteral("text follows a closing quote"));
+    } else {
+      while (c >= 0 && c != ',' && c != '\r' && c != '\n') {
+        field.bytes.push_back(static_cast<char>(c));
+        c = byteAt(++at.offset);
+      }
+    }
+    fields.push_back(std::move(field));
+    if (c == ',') {
+      ++at.offset;
+      continue;
+    }
+    if (c == '\r') at.offset += byteAt(at.offset + 1) == '\n' ? 2 : 1;
+    else if (c == '\n') ++at.offset;
+    if (c >= 0) ++at.line;
+    return true;
+  }
+}
+
+QString CsvReader::text(const std::string& bytes, int64_t line) const {
+  if (schema_.utf8) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString result = decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    if (decoder.hasError()) throwFileError(path_, QStringLiteral("line %1").arg(line), QStringLiteral("bytes that are not UTF-8"));
+    return result;
+  }
+  int bad = -1;
+  QString result = fromCp932(bytes, &bad);
+  if (bad >= 0) throwFileError(path_, QStringLiteral("line %1").arg(line), QStringLiteral("bytes that are not code page 932"));
+  return result;
+}
+
+LocalRow CsvReader::convert(const std::vector<Field>& fields, int64_t line) {
+  const size_t columns = schema_.columns.size();
+  if (fields.size() != columns)
+    throwFileError(path_, QStringLiteral("line %1").arg(line),
+                   QStringLiteral("%1 fields where the header has %2").arg(fields.size()).arg(columns));
+  LocalRow row(static_cast<int>(columns));
+  for (size_t i = 0; i < columns; ++i) {
+    const Field& field = fields[i];
+    if (field.bytes.empty() && !field.quoted) continue;  // NULL
+    const LocalColumn& column = schema_.columns[i];
+    QString error;
+    if (!csvValue(column.kind, text(field.bytes, line), row[static_cast<int>(i)], &error))
+      throwFileError(path_, QStringLiteral("line %1, column %2").arg(line).arg(column.name), error);
+  }
+  return row;
+}
+
+// Puts the cursor at the start of record n, from the nearest point known.
+void CsvReader::moveTo(int64_t n) {
+  if (n < cursorRecord_ || n - cursorRecord_ > kCheckpointEvery) {
+    const int64_t known = std::min<int64_t>(n / kCheckpointEvery, static_cast<int64_t>(checkpoints_.size()) - 1);
+    if (known * kCheckpointEvery > cursorRecord_ || n < cursorRecord_) {
+      cursor_ = checkpoints_[static_cast<size_t>(known)];
+      cursorRecord_ = known * kCheckpointEvery;
+    }
+  }
+  while (cursorRecord_ < n) {
+    if (!readRecord(cursor_, fields_)) throwFileError(path_, {}, QStringLiteral("no record %1").arg(n + 1));
+    ++cursorRecord_;
+    if (cursorRecord_ % kCheckpointEvery == 0 &&
+        cursorRecord_ / kCheckpointEvery == static_cast<int64_t>(checkpoints_.size()))
+      checkpoints_.push_back(cursor_);
+  }
+}
+
+int64_t CsvReader::rowCount() {
+  if (count_ >= 0) return count_;
+  moveTo(static_cast<int64_t>(checkpoints_.size() - 1) * kCheckpointEvery);
+  Position at = cursor_;
+  int64_t n = cursorRecord_;
+  while (readRecord(at, fields_)) {
+    ++n;
+    if (n % kCheckpointEvery == 0 && n / kCheckpointEvery == static_cast<int64_t>(checkpoints_.size()))
+      checkpoints_.push_back(at);
+  }
+  count_ = n;
+  return count_;
+}
+
+LocalRow CsvReader::row(int64_t n) {
+  moveTo(n);
+  const int64_t line = cursor_.line;
+  Position at = cursor_;
+  if (!readRecord(at, fields_)) throwFileError(path_, {}, QStringLiteral("no record %1").arg(n + 1));
+  LocalRow result = convert(fields_, line);
+  cursor_ = at;
+  ++cursorRecord_;
+  if (cursorRecord_ % kCheckpointEvery == 0 && cursorRecord_ / kCheckpointEvery == static_cast<int64_t>(checkpoints_.size()))
+    checkpoints_.push_back(cursor_);
+  return result;
+}
+
+CsvWriter::CsvWriter(const QString& path, CsvSchema schema, bool withSchemaFile)
+    : path_(path), schema_(std::move(schema)), withSchemaFile_(withSchemaFile) {
+  if (schema_.columns.empty()) fail(QStringLiteral("a CSV table needs at least one column"));
+  if (withSchemaFile_) csvSchemaText(schema_);  // refuses what a schema file cannot hold before anything is written
+  temp_ = temporaryPath(path_);
+  fd_ = ::open(QFile::encodeName(temp_).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd_ < 0) fail(QStringLiteral("cannot create %1: %2").arg(temp_, systemError()));
+  if (schema_.utf8) out_ = "\xEF\xBB\xBF";
+  for (size_t i = 0; i < schema_.columns.size(); ++i) {
+    if (i > 0) out_ += ',';
+    put(schema_.columns[i].name, false, -1, schema_.columns[i].name);
+  }
+  endLine();
+}
+
+CsvWriter::~CsvWriter() {
+  if (fd_ >= 0) ::close(fd_);
+  if (!committed_) {
+    QFile::remove(temp_);
+    if (!schemaTemp_.isEmpty()) QFile::remove(schemaTemp_);
+  }
+}
+
+void CsvWriter::fail(const QString& message) const {
+  throw EngineError(QStringList{QStringLiteral("Cannot write %1").arg(path_), message});
+}
+
+void CsvWriter::put(const QString& text, bool quote, int64_t rowNumber, const QString& column) {
+  std::string bytes;
+  if (schema_.utf8) {
+    bytes = text.toUtf8().toStdString();
+  } else {
+    int bad = -1;
+    if (!tryToCp932(text, bytes, &bad))
+      fail(QStringLiteral("row %1, column %2: character %3 has no code page 932 form")
+               .arg(rowNumber + 1).arg(column, text.mid(bad, 1)));
+  }
+  quote = quote || bytes.find_first_of(",\"\r\n") != std::string::npos ||
+          (!bytes.empty() && (bytes.front() == ' ' || bytes.back() == ' '));
+  if (!quote) {
+    out_ += bytes;
+    return;
+  }
+  out_ += '"';
+  for (char c : bytes) {
+    if (c == '"') out_ += '"';
+    out_ += c;
+  }
+  out_ += '"';
+}
+
+void CsvWriter::endLine() {
+  out_ += schema_.crlf ? "\r\n" : "\n";
+  if (out_.size() >= static_cast<size_t>(kChunk)) flushBuffer();
+}
+
+void CsvWriter::flushBuffer() {
+  if (!writeAll(fd_, out_.data(), out_.size())) fail(QStringLiteral("cannot write %1: %2").arg(temp_, systemError()));
+  out_.clear();
+}
+
+void CsvWriter::append(const LocalRow& row, int64_t rowNumber) {
+  if (committed_) fail(QStringLiteral("the table was already written"));
+  if (row.size() != static_cast<int>(schema_.columns.size()))
+    fail(QStringLiteral("row %1 has %2 values for %3 columns").arg(rowNumber + 1).arg(row.size()).arg(schema_.columns.size()));
+  for (int i = 0; i < row.size(); ++i) {
+    if (i > 0) out_ += ',';
+    const LocalColumn& column = schema_.columns[static_cast<size_t>(i)];
+    const QVariant& value = row[i];
+    if (value.isNull()) continue;
+    QString text, error;
+    if (!csvText(column.kind, value, text, &error))
+      fail(QStringLiteral("row %1, column %2: %3").arg(rowNumber + 1).arg(column.name, error));
+    const bool isText = column.kind == FieldKind::String || column.kind == FieldKind::Memo;
+    put(text, isText && text.isEmpty(), rowNumber, column.name);  // "" keeps an empty text apart from NULL
+  }
+  endLine();
+}
+
+void CsvWriter::commit() {
+  if (committed_) return;
+  flushBuffer();
+  if (::fsync(fd_) != 0 || ::close(fd_) != 0) {
+    fd_ = -1;
+    fail(QStringLiteral("cannot write %1: %2").arg(temp_, systemError()));
+  }
+  fd_ = -1;
+  if (withSchemaFile_) {
+    const std::string text = csvSchemaText(schema_);
+    schemaTemp_ = temporaryPath(schemaPathFor(path_));
+    const int fd = ::open(QFile::encodeName(schemaTemp_).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const bool written = fd >= 0 && writeAll(fd, text.data(), text.size()) && ::fsync(fd) == 0;
+    if (fd >= 0) ::close(fd);
+    if (!written) fail(QStringLiteral("cannot write %1: %2").arg(schemaTemp_, systemError()));
+    if (std::rename(QFile::encodeName(schemaTemp_).constData(), QFile::encodeName(schemaPathFor(path_)).constData()) != 0)
+      fail(QStringLiteral("cannot replace %1: %2").arg(schemaPathFor(path_), systemError()));
+  }
+  if (std::rename(QFile::encodeName(temp_).constData(), QFile::encodeName(path_).constData()) != 0)
+    fail(QStringLiteral("cannot replace %1: %2").arg(path_, systemError()));
+  committed_ = true;
+}
+
+}  // namespace korvel::db::local

@@ -1,0 +1,97 @@
+#pragma once
+// CSV text tables: a header line of column names, then one record per line
+// (RFC 4180: fields separated by commas, quoted with '"' when they hold a
+// comma, quote or line break, a quote inside doubled), CR LF or LF line
+// breaks, code page 932 text or UTF-8 after a byte-order mark. The schema
+// file beside the table (csvschema.h) gives the column types.
+//
+// The reader walks the file on demand and remembers where every 256th
+// record starts, so reading a row anywhere costs at most 255 records of
+// parsing and memory does not grow with the file beyond that.
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/local/csvschema.h"
+#include "db/local/localtable.h"
+
+namespace korvel::db::local {
+
+class CsvReader {
+ public:
+  // Reads the header line and the schema file. EngineError naming the file
+  // (and line) when either is damaged or they do not match.
+  explicit CsvReader(const QString& path);
+  ~CsvReader();
+  CsvReader(const CsvReader&) = delete;
+  CsvReader& operator=(const CsvReader&) = delete;
+
+  const QString& path() const { return path_; }
+  const CsvSchema& schema() const { return schema_; }
+  const std::vector<LocalColumn>& columns() const { return schema_.columns; }
+  bool hasSchemaFile() const { return hasSchemaFile_; }
+
+  int64_t rowCount();  // reads to the end of the file once
+  LocalRow row(int64_t n);  // EngineError naming the line when it is damaged
+  bool changedOnDisk() const;
+
+ private:
+  struct Position {
+    int64_t offset = 0;
+    int64_t line = 1;  // line number where the record starts
+  };
+  struct Field {
+    std::string bytes;
+    bool quoted = false;
+  };
+  bool readRecord(Position& at, std::vector<Field>& fields);
+  void moveTo(int64_t n);
+  LocalRow convert(const std::vector<Field>& fields, int64_t line);
+  QString text(const std::string& bytes, int64_t line) const;
+  int byteAt(int64_t offset);
+
+  QString path_;
+  int fd_ = -1;
+  int64_t size_ = 0;
+  int64_t modified_ = 0;
+  CsvSchema schema_;
+  bool hasSchemaFile_ = false;
+  std::string buffer_;
+  int64_t bufferStart_ = 0;
+  std::vector<Position> checkpoints_;  // start of records 0, 256, 512 ...
+  int64_t cursorRecord_ = 0;           // the record that starts at cursor_
+  Position cursor_;
+  int64_t count_ = -1;
+  std::vector<Field> fields_;
+};
+
+// Writes a CSV table (and, when asked, its schema file) to temporary files
+// put in place by rename at commit().
+class CsvWriter {
+ public:
+  CsvWriter(const QString& path, CsvSchema schema, bool withSchemaFile);
+  ~CsvWriter();
+  CsvWriter(const CsvWriter&) = delete;
+  CsvWriter& operator=(const CsvWriter&) = delete;
+  // EngineError naming the row and column when a value cannot be written.
+  void append(const LocalRow& row, int64_t rowNumber);
+  void commit();
+
+ private:
+  void put(const QString& text, bool quote, int64_t rowNumber, const QString& column);
+  void endLine();
+  void flushBuffer();
+  [[noreturn]] void fail(const QString& message) const;
+
+  QString path_, temp_, schemaTemp_;
+  CsvSchema schema_;
+  bool withSchemaFile_;
+  int fd_ = -1;
+  std::string out_;
+  bool committed_ = false;
+};
+
+}  // namespace korvel::db::local

@@ -1,0 +1,157 @@
+#include "db/local/csvvalues.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QRegularExpression>
+#include <QTime>
+#include <charconv>
+#include <cmath>
+
+namespace korvel::db::local {
+namespace {
+
+QString dateText(QDate date) { return date.toString(QStringLiteral("yyyy/MM/dd")); }
+
+QString timeText(QTime time) {
+  return time.toString(time.msec() ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"));
+}
+
+QString doubleText(double value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return QString::fromLatin1(buffer, static_cast<int>(result.ptr - buffer));
+}
+
+bool parseDate(const QString& text, QDate& out) {
+  static const QRegularExpression pattern(QStringLiteral("^(\\d{1,4})[/-](\\d{1,2})[/-](\\d{1,2})$"));
+  const auto match = pattern.match(text);
+  if (!match.hasMatch()) return false;
+  out = QDate(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
+  return out.isValid();
+}
+
+bool parseTime(const QString& text, QTime& out) {
+  static const QRegularExpression pattern(QStringLiteral("^(\\d{1,2}):(\\d{2})(?::(\\d{2})(?:\\.(\\d{1,3}))?)?$"));
+  const auto match = pattern.match(text);
+  if (!match.hasMatch()) return false;
+  const QString ms = match.captured(4).leftJustified(3, u'0');
+  out = QTime(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt(), ms.toInt());
+  return out.isValid();
+}
+
+}  // namespace
+
+bool csvText(FieldKind kind, const QVariant& value, QString& out, QString* error) {
+  const auto refuse = [&](const QString& why) {
+    if (error) *error = why;
+    return false;
+  };
+  switch (kind) {
+    case FieldKind::String:
+    case FieldKind::Memo: out = value.toString(); return true;
+    case FieldKind::Smallint:
+    case FieldKind::Integer: {
+      bool ok = false;
+      const qlonglong v = value.toLongLong(&ok);
+      if (!ok) return refuse(QStringLiteral("\"%1\" is not an integer").arg(value.toString()));
+      out = QString::number(v);
+      return true;
+    }
+    case FieldKind::Float:
+    case FieldKind::Currency: {
+      if (value.typeId() == QMetaType::QString) {  // exact decimal text stays as it is
+        QVariant parsed;
+        if (!csvValue(kind, value.toString(), parsed, error)) return false;
+        out = value.toString().trimmed();
+        return true;
+      }
+      bool ok = false;
+      const double v = value.toDouble(&ok);
+      if (!ok || !std::isfinite(v)) return refuse(QStringLiteral("\"%1\" is not a number").arg(value.toString()));
+      out = doubleText(v);
+      return true;
+    }
+    case FieldKind::Boolean: out = value.toBool() ? QStringLiteral("TRUE") : QStringLiteral("FALSE"); return true;
+    case FieldKind::Date: {
+      const QDate date = value.typeId() == QMetaType::QDateTime ? value.toDateTime().date() : value.toDate();
+      if (!date.isValid() || date.year() < 1) return refuse(QStringLiteral("\"%1\" is not a date").arg(value.toString()));
+      out = dateText(date);
+      return true;
+    }
+    case FieldKind::Time: {
+      const QTime time = value.typeId() == QMetaType::QDateTime ? value.toDateTime().time() : value.toTime();
+      if (!time.isValid()) return refuse(QStringLiteral("\"%1\" is not a time").arg(value.toString()));
+      out = timeText(time);
+      return true;
+    }
+    case FieldKind::DateTime: {
+      const QDateTime stamp = value.toDateTime();
+      if (!stamp.isValid() || stamp.date().year() < 1)
+        return refuse(QStringLiteral("\"%1\" is not a date and time").arg(value.toString()));
+      out = dateText(stamp.date()) + u' ' + timeText(stamp.time());
+      return true;
+    }
+    case FieldKind::Blob: return refuse(QStringLiteral("binary values cannot be written to a CSV table"));
+  }
+  return refuse(QStringLiteral("unknown field kind"));
+}
+
+bool csvValue(FieldKind kind, const QString& text, QVariant& out, QString* error) {
+  const auto refuse = [&](const QString& what) {
+    if (error) *error = QStringLiteral("\"%1\" is not %2").arg(text, what);
+    return false;
+  };
+  const QString t = kind == FieldKind::String || kind == FieldKind::Memo ? text : text.trimmed();
+  switch (kind) {
+    case FieldKind::String:
+    case FieldKind::Memo: out = text; return true;
+    case FieldKind::Smallint:
+    case FieldKind::Integer: {
+      bool ok = false;
+      const qlonglong v = t.toLongLong(&ok);
+      if (!ok || (kind == FieldKind::Smallint && (v < -32768 || v > 32767))) return refuse(QStringLiteral("an integer"));
+      out = kind == FieldKind::Smallint || (v >= INT_MIN && v <= INT_MAX) ? QVariant(int(v)) : QVariant(v);
+      return true;
+    }
+    case FieldKind::Float:
+    case FieldKind::Currency: {
+      bool ok = false;
+      const double v = t.toDouble(&ok);
+      if (!ok || !std::isfinite(v)) return refuse(QStringLiteral("a number"));
+      out = v;
+      return true;
+    }
+    case FieldKind::Boolean: {
+      const QString u = t.toUpper();
+      if (u == u"TRUE" || u == u"T" || u == u"1" || u == u"YES") out = true;
+      else if (u == u"FALSE" || u == u"F" || u == u"0" || u == u"NO") out = false;
+      else return refuse(QStringLiteral("TRUE or FALSE"));
+      return true;
+    }
+    case FieldKind::Date: {
+      QDate date;
+      if (!parseDate(t, date)) return refuse(QStringLiteral("a date (YYYY/MM/DD)"));
+      out = date;
+      return true;
+    }
+    case FieldKind::Time: {
+      QTime time;
+      if (!parseTime(t, time)) return refuse(QStringLiteral("a time (HH:MM:SS)"));
+      out = time;
+      return true;
+    }
+    case FieldKind::DateTime: {
+      const int split = t.indexOf(QRegularExpression(QStringLiteral("[ T]")));
+      QDate date;
+      QTime time(0, 0);
+      if (!parseDate(split < 0 ? t : t.left(split), date) || (split >= 0 && !parseTime(t.mid(split + 1).trimmed(), time)))
+        return refuse(QStringLiteral("a date and time (YYYY/MM/DD HH:MM:SS)"));
+      out = QDateTime(date, time);
+      return true;
+    }
+    case FieldKind::Blob: return refuse(QStringLiteral("a value a CSV table can hold"));
+  }
+  return refuse(QStringLiteral("a value"));
+}
+
+}  // namespace korvel::db::local

@@ -1,0 +1,22 @@
+#pragma once
+// How values of each field kind are written in a CSV text table, and read
+// back. Dates "2024/01/31" (also read: "2024-01-31"), times "13:45:10" with
+// ".250" when there are milliseconds, date-times both joined by a blank,
+// booleans TRUE and FALSE, numbers with a point and as many digits as give
+// the same double back. In the file an empty field is NULL and a quoted
+// empty field ("") an empty text.
+
+#include <QString>
+#include <QVariant>
+
+#include "db/fieldkind.h"
+
+namespace korvel::db::local {
+
+// The text of a (non-NULL) value. False (with *error) for a value the kind
+// cannot be written from.
+bool csvText(FieldKind kind, const QVariant& value, QString& out, QString* error);
+// The value of a field's text. False (with *error) when it is not a value of the kind.
+bool csvValue(FieldKind kind, const QString& text, QVariant& out, QString* error);
+
+}  // namespace korvel::db::local
