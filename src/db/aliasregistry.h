@@ -22,10 +22,18 @@
 // unless LOGIN PROMPT=FALSE, when the driver's own means (a password file,
 // trust authentication, the DSN) must supply them.
 //
+// The file is CP932 text, or UTF-8 when it begins with a UTF-8 byte-order
+// mark; lines end in CR LF, LF or CR. Alias and parameter names compare
+// without regard to the case of ASCII letters. An alias defined twice keeps
+// its first definition: the later section is reported by its line and not
+// used. A parameter given twice in one alias is reported; the later value is
+// used.
+//
 // System tables: SQLite's sqlite_master and the sqlite_* tables; for
 // PostgreSQL the pg_catalog and information_schema tables; for ODBC what
 // the source reports as SYSTEM TABLE.
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <utility>
@@ -53,8 +61,13 @@ class AliasRegistry {
   const std::vector<Alias>& aliases() const { return aliases_; }
   const Alias* find(const QString& name) const;  // case-insensitive
 
+  // The name by which an alias is found: ASCII letters upper-cased, every
+  // other character as it is.
+  static QString lookupName(const QString& name);
+
  private:
   std::vector<Alias> aliases_;
+  QHash<QString, size_t> index_;  // lookupName -> aliases_
 };
 
 }  // namespace korvel::db

@@ -30,7 +30,7 @@ struct Engine::Impl {
   };
   AliasRegistry registry;
   bool loaded = false;
-  std::map<QString, Connection> connections;  // by upper-cased alias
+  std::map<QString, Connection> connections;  // by AliasRegistry::lookupName
   std::set<Dataset*> datasets;
   int connectionSerial = 0;
 
@@ -116,7 +116,7 @@ void Engine::closeConnections() {
 
 QSqlDatabase Engine::connection(const QString& aliasName) {
   const Alias& alias = impl_->alias(aliasName);
-  const QString key = alias.name.toUpper();
+  const QString key = AliasRegistry::lookupName(alias.name);
   if (auto it = impl_->connections.find(key); it != impl_->connections.end())
     return QSqlDatabase::database(it->second.name, false);
 
@@ -136,7 +136,7 @@ QSqlDatabase Engine::connection(const QString& aliasName) {
 
 Driver& Engine::driver(const QString& aliasName) {
   connection(aliasName);
-  return *impl_->connections.at(impl_->alias(aliasName).name.toUpper()).driver;
+  return *impl_->connections.at(AliasRegistry::lookupName(impl_->alias(aliasName).name)).driver;
 }
 
 void Engine::registerDataset(Dataset* dataset) { impl_->datasets.insert(dataset); }

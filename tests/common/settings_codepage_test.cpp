@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QTemporaryDir>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -25,7 +30,75 @@ TEST(IniFile, SectionsAndKeysIgnoreCaseAndTheLastRepeatWins) {
   EXPECT_EQ(ini.value("DB", "Alias").value_or("?"), "OTHER");
   EXPECT_EQ(ini.value("x", "K").value_or("?"), "");
   EXPECT_FALSE(ini.value("DB", "T1").has_value());
+  ASSERT_EQ(ini.problems().size(), 1u);
+  EXPECT_EQ(ini.problems()[0].kind, korvel::IniProblem::Kind::RepeatedKey);
+  EXPECT_EQ(ini.problems()[0].line, 4);
+  EXPECT_EQ(ini.problems()[0].firstLine, 3);
+}
+
+TEST(IniFile, RepeatedSectionIsReportedAndNotMergedIntoTheFirst) {
+  const IniFile ini = IniFile::parse("[D]\nk=1\n\n[d]\nk=2\nj=3\n[E]\nx=y\n");
+  ASSERT_EQ(ini.sections().size(), 2u);
+  EXPECT_EQ(ini.value("D", "k").value_or("?"), "1");
+  EXPECT_FALSE(ini.value("D", "j").has_value());
+  EXPECT_EQ(ini.value("E", "x").value_or("?"), "y");  // the next section is read again
+  ASSERT_EQ(ini.problems().size(), 1u);
+  EXPECT_EQ(ini.problems()[0].kind, korvel::IniProblem::Kind::RepeatedSection);
+  EXPECT_EQ(ini.problems()[0].line, 4);
+  EXPECT_EQ(ini.problems()[0].firstLine, 1);
+  EXPECT_EQ(ini.problems()[0].name, "d");
+}
+
+TEST(IniFile, EveryLineEndAndAByteOrderMarkAreRead) {
+  const IniFile ini = IniFile::parse("\xEF\xBB\xBF[A]\rk=1\r[B]\r\nk=2\r\n\r\n[C]\nk=3");
+  EXPECT_TRUE(ini.hasUtf8Mark());
   EXPECT_TRUE(ini.problems().empty());
+  EXPECT_EQ(ini.value("A", "k").value_or("?"), "1");
+  EXPECT_EQ(ini.value("B", "k").value_or("?"), "2");
+  EXPECT_EQ(ini.value("C", "k").value_or("?"), "3");
+  EXPECT_EQ(ini.serialize(), "\xEF\xBB\xBF[A]\rk=1\r[B]\r\nk=2\r\n\r\n[C]\nk=3");
+}
+
+TEST(IniFile, TrailBytesThatLookLikeLettersAreNotCaseFolded) {
+  // \x83\x41 and \x83\x61 are two different katakana in CP932.
+  const IniFile ini = IniFile::parse("[\x83\x41]\nk=a\n[\x83\x61]\nk=b\n");
+  EXPECT_TRUE(ini.problems().empty());
+  EXPECT_EQ(ini.value("\x83\x41", "K").value_or("?"), "a");
+  EXPECT_EQ(ini.value("\x83\x61", "K").value_or("?"), "b");
+}
+
+TEST(IniFile, SettingAValueKeepsEveryOtherLineAsItStands) {
+  const std::string before =
+      "; kept comment\r[DB]\r# another\ralias = DEMO\rT1=X\r; after the keys\r\r"
+      "[DB]\rAlias=REPEAT\rjunk line\r[Other]\rk=v";
+  IniFile ini = IniFile::parse(before);
+  ini.setValue("db", "ALIAS", "PG");
+  ini.setValue("DB", "T2", "Y");
+  ini.setValue("New", "k", "v");
+  ini.setValue("New", "k", "w");
+  EXPECT_EQ(ini.serialize(),
+            "; kept comment\r[DB]\r# another\ralias = PG\rT1=X\rT2=Y\r; after the keys\r\r"
+            "[DB]\rAlias=REPEAT\rjunk line\r[Other]\rk=v\r\r[New]\rk=w\r");
+  EXPECT_EQ(ini.value("DB", "alias").value_or("?"), "PG");
+}
+
+TEST(IniFile, ALargeSectionFindsEveryKeyAndItsRepeats) {
+  // Past a few keys a section is searched through an index; it must agree
+  // with the entry-by-entry search of small sections.
+  std::string text = "[BIG]\n";
+  for (int i = 0; i < 40; ++i) text += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+  text += "K3=again\n";
+  IniFile ini = IniFile::parse(text);
+  EXPECT_EQ(ini.value("big", "K0").value_or("?"), "0");
+  EXPECT_EQ(ini.value("big", "K39").value_or("?"), "39");
+  EXPECT_EQ(ini.value("big", "k3").value_or("?"), "again");
+  ASSERT_EQ(ini.problems().size(), 1u);
+  EXPECT_EQ(ini.problems()[0].firstLine, 5);
+  ini.setValue("BIG", "k20", "changed");
+  ini.setValue("BIG", "k40", "new");
+  EXPECT_EQ(ini.value("BIG", "K20").value_or("?"), "changed");
+  EXPECT_NE(ini.serialize().find("k20=changed\nk21=21\n"), std::string::npos);
+  EXPECT_NE(ini.serialize().find("K3=again\nk40=new\n"), std::string::npos);
 }
 
 TEST(IniFile, MalformedLinesAreNamedAndSkipped) {
@@ -74,6 +147,96 @@ TEST(Settings, ReadGivesTheDefaultAndWriteKeepsOtherKeys) {
   EXPECT_TRUE(Qz_IniWrite(file, "DB", "Alias", "PG"));
   EXPECT_EQ(Qz_IniRead(file, "DB", "Alias", ""), "PG");
   EXPECT_EQ(Qz_IniRead(file, "db", "t1", ""), "EMPLOYEE");
+}
+
+TEST(Settings, WriteGoesThroughSymbolicLinksToTheirTarget) {
+  namespace fs = std::filesystem;
+  QTemporaryDir dir;
+  const fs::path root = dir.path().toStdString();
+  fs::create_directories(root / "real");
+  const fs::path target = root / "real" / "FormMain.ini";
+  {
+    std::ofstream(target, std::ios::binary) << "; mine\r\n[DB]\r\nAlias=OLD\r\n";
+  }
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink("real/FormMain.ini", root / "middle.ini");  // relative
+  fs::create_symlink(root / "middle.ini", root / "link.ini");     // a chain of two
+  ASSERT_TRUE(Qz_IniWrite((root / "link.ini").string(), "DB", "Alias", "NEW"));
+  EXPECT_TRUE(fs::is_symlink(root / "link.ini"));
+  EXPECT_TRUE(fs::is_symlink(root / "middle.ini"));
+  EXPECT_EQ(readAll(target.string()), "; mine\r\n[DB]\r\nAlias=NEW\r\n");
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  // A link to a file not there yet creates it.
+  fs::create_symlink("real/later.ini", root / "dangling.ini");
+  ASSERT_TRUE(Qz_IniWrite((root / "dangling.ini").string(), "DB", "T1", "X"));
+  EXPECT_TRUE(fs::is_symlink(root / "dangling.ini"));
+  EXPECT_EQ(readAll((root / "real" / "later.ini").string()), "[DB]\r\nT1=X\r\n");
+  // Nothing but the two settings files in the target's folder.
+  int files = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(root / "real")) ++files;
+  EXPECT_EQ(files, 2);
+  // A loop of links is refused.
+  fs::create_symlink("loop2.ini", root / "loop1.ini");
+  fs::create_symlink("loop1.ini", root / "loop2.ini");
+  EXPECT_FALSE(Qz_IniWrite((root / "loop1.ini").string(), "DB", "T1", "X"));
+}
+
+TEST(Settings, AFailedWriteLeavesTheOldFileWhole) {
+  QTemporaryDir dir;
+  const std::string file = dir.filePath("FormMain.ini").toStdString();
+  const std::string before = "[DB]\r\nAlias=KEEP\r\n";
+  std::ofstream(file, std::ios::binary) << before;
+  // A child process that may write no more than 16 bytes to any file.
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{16, 16};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    _exit(Qz_IniWrite(file, "DB", "T1", std::string(200, 'x')) ? 1 : 0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the write was reported as done";
+  EXPECT_EQ(readAll(file), before);
+  int files = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path().toStdString())) ++files;
+  EXPECT_EQ(files, 1);
+}
+
+TEST(Settings, AFileThatCannotBeReadIsNotReplaced) {
+  QTemporaryDir dir;
+  const std::string file = dir.filePath("FormMain.ini").toStdString();
+  const std::string before = "[DB]\r\nAlias=KEEP\r\n";
+  std::ofstream(file, std::ios::binary) << before;
+  std::filesystem::permissions(file, std::filesystem::perms::none);
+  // The folder is open to all, so only the unreadable file stops a write.
+  std::filesystem::permissions(dir.path().toStdString(), std::filesystem::perms::all);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Root reads every file: try it as an ordinary user ("nobody").
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+    _exit(Qz_IniWrite(file, "DB", "T1", "X") ? 1 : 0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the unreadable file was replaced";
+  std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+  EXPECT_EQ(readAll(file), before);
+}
+
+TEST(Settings, AUtf8FileIsReadAndWrittenAsUtf8) {
+  QTemporaryDir dir;
+  const std::string file = dir.filePath("FormMain.ini").toStdString();
+  std::ofstream(file, std::ios::binary) << "\xEF\xBB\xBF[DB]\nAlias=\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88\n";
+  EXPECT_EQ(Qz_IniRead(file, "DB", "Alias", ""), "\x83\x65\x83\x58\x83\x67");  // テスト in CP932
+  ASSERT_TRUE(Qz_IniWrite(file, "DB", "T1", "\x8e\xd0\x88\xf5"));                // 社員 in CP932
+  EXPECT_EQ(readAll(file), "\xEF\xBB\xBF[DB]\nAlias=\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88\n"
+                           "T1=\xE7\xA4\xBE\xE5\x93\xA1\n");
 }
 
 TEST(CodePage, JapaneseRoundTripsAndAsciiIsKept) {

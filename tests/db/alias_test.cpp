@@ -52,6 +52,45 @@ TEST_F(AliasTest, MalformedLinesAreNamedAndTheRestIsUsable) {
   EXPECT_EQ(Engine::instance().tableNames(QStringLiteral("GOOD"), false, false), QStringList{QStringLiteral("T")});
 }
 
+TEST_F(AliasTest, AByteOrderMarkAndEveryLineEndAreAccepted) {
+  const QByteArray file = path(QStringLiteral("x.sqlite")).toUtf8();
+  sqliteAlias({QStringLiteral("CREATE TABLE T (A INTEGER)")}, QStringLiteral("x"));
+  QFile ini(aliasPath());
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  // UTF-8 with its mark; CR LF, then CR alone, then LF lines.
+  ini.write("\xEF\xBB\xBF[FIRST]\r\nTYPE=SQLITE\r\nPATH=" + file + "\r\n\r\n[SECOND]\rTYPE=SQLITE\rPATH=" +
+            file + "\r[\xE5\x90\x8D\xE5\x89\x8D]\nTYPE=SQLITE\nPATH=" + file + "\n");
+  ini.close();
+  const QStringList problems = Engine::instance().loadAliases();
+  EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
+  EXPECT_EQ(Engine::instance().aliasNames(),
+            (QStringList{QStringLiteral("FIRST"), QStringLiteral("SECOND"), QStringLiteral("名前")}));
+  for (const QString& alias : Engine::instance().aliasNames())
+    EXPECT_EQ(Engine::instance().tableNames(alias, false, false), QStringList{QStringLiteral("T")});
+}
+
+TEST_F(AliasTest, AnAliasDefinedTwiceIsReportedAndKeepsItsFirstDefinition) {
+  const QString good = path(QStringLiteral("D.sqlite"));
+  sqliteAlias({QStringLiteral("CREATE TABLE T (A INTEGER)")}, QStringLiteral("D"));
+  // ア and ヂ differ only in a trail byte that looks like "A" against "a".
+  const QStringList problems = writeAliases(
+      QStringLiteral("[D]\nTYPE=SQLITE\nPATH=%1\n\n[d]\nTYPE=POSTGRESQL\nPORT=1\n"
+                     "[ア]\nTYPE=SQLITE\nPATH=%1\nPATH=%1\n[ヂ]\nTYPE=SQLITE\nPATH=%1\n")
+          .arg(good));
+  ASSERT_EQ(problems.size(), 2) << problems.join(u'\n').toStdString();
+  EXPECT_TRUE(problems[0].contains(QStringLiteral("line 5")) && problems[0].contains(QStringLiteral("line 1")) &&
+              problems[0].contains(QStringLiteral(" d ")))
+      << problems[0].toStdString();
+  EXPECT_TRUE(problems[1].contains(QStringLiteral("line 11")) && problems[1].contains(QStringLiteral("PATH")))
+      << problems[1].toStdString();
+  EXPECT_EQ(Engine::instance().aliasNames(),
+            (QStringList{QStringLiteral("D"), QStringLiteral("ア"), QStringLiteral("ヂ")}));
+  EXPECT_EQ(Engine::instance().aliasParams(QStringLiteral("d")),
+            (QStringList{QStringLiteral("TYPE=SQLITE"), QStringLiteral("PATH=") + good}));
+  EXPECT_EQ(Engine::instance().tableNames(QStringLiteral("d"), false, false), QStringList{QStringLiteral("T")});
+  EXPECT_EQ(Engine::instance().aliasParams(QStringLiteral("ヂ")).size(), 2);
+}
+
 TEST_F(AliasTest, MissingSqliteFileIsAnErrorAndNotCreated) {
   const QString missing = path(QStringLiteral("nothere.sqlite"));
   writeAliases(QStringLiteral("[GONE]\nTYPE=SQLITE\nPATH=%1\n").arg(missing));
