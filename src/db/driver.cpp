@@ -60,19 +60,35 @@ QString Driver::quoteField(const QSqlDatabase& db, const QString& name) {
   return db.driver()->escapeIdentifier(name, QSqlDriver::FieldName);
 }
 
+namespace {
+
+const QString kNoMessage = QStringLiteral("The database driver gave no message");
+
+// A statement on a connection the driver has closed fails without any text
+// (Qt's PostgreSQL driver closes a connection the server ended): say so.
+QStringList queryErrorEntries(const QSqlQuery& query, const QString& context) {
+  QStringList entries = errorEntries(query.lastError(), context);
+  if (entries.last() == kNoMessage && query.driver() && !query.driver()->isOpen())
+    entries.last() = QStringLiteral("The connection to the database is closed: it was lost or "
+                                    "ended by the server; it is opened again at its next use");
+  return entries;
+}
+
+}  // namespace
+
 void execOrThrow(QSqlQuery& query, const QString& context) {
   if (query.exec()) return;
-  throw EngineError(errorEntries(query.lastError(), context));
+  throw EngineError(queryErrorEntries(query, context));
 }
 
 void execOrThrow(QSqlQuery& query, const QString& sql, const QString& context) {
   if (query.exec(sql)) return;
-  throw EngineError(errorEntries(query.lastError(), context));
+  throw EngineError(queryErrorEntries(query, context));
 }
 
 void prepareOrThrow(QSqlQuery& query, const QString& sql, const QString& context) {
   if (query.prepare(sql)) return;
-  throw EngineError(errorEntries(query.lastError(), context));
+  throw EngineError(queryErrorEntries(query, context));
 }
 
 QStringList errorEntries(const QSqlError& error, const QString& context) {
@@ -80,7 +96,9 @@ QStringList errorEntries(const QSqlError& error, const QString& context) {
   const QString database = error.databaseText().trimmed();
   const QString driver = error.driverText().trimmed();
   if (!driver.isEmpty() && driver != database) entries << driver;
-  entries << (database.isEmpty() ? error.text().trimmed() : database);
+  const QString last = database.isEmpty() ? error.text().trimmed() : database;
+  // The last entry is what a message box shows: never leave it empty.
+  entries << (last.isEmpty() ? kNoMessage : last);
   return entries;
 }
 

@@ -35,6 +35,10 @@ class Driver {
   // Opens connection `connectionName` for the alias. EngineError on failure;
   // nothing is left registered then.
   virtual QSqlDatabase open(const Alias& alias, const QString& connectionName) = 0;
+  // Whether a connection this driver opened can still be used. A connection
+  // the server ended counts as alive until the driver has noticed, which is
+  // at the first statement that fails on it.
+  virtual bool isAlive(const QSqlDatabase& db) const { return db.isOpen(); }
   // The table type ("SQLITE", "POSTGRESQL", "ORACLE" ...), at most 31 characters.
   virtual QString tableType() const = 0;
   virtual QStringList tableNames(const QSqlDatabase& db, bool withExtensions,

@@ -42,7 +42,22 @@ struct Engine::Impl {
   }
 
   QStringList loadFromFile();
+  // Closes the datasets reading through the connection, then the connection.
+  void dropConnection(std::map<QString, Connection>::iterator it);
 };
+
+void Engine::Impl::dropConnection(std::map<QString, Connection>::iterator it) {
+  const QString name = it->second.name;
+  const std::set<Dataset*> open = datasets;
+  for (Dataset* dataset : open)
+    if (dataset->impl()->connectionName == name) dataset->close();
+  {
+    QSqlDatabase db = QSqlDatabase::database(name, false);
+    db.close();
+  }
+  QSqlDatabase::removeDatabase(name);
+  connections.erase(it);
+}
 
 QStringList Engine::Impl::loadFromFile() {
   loaded = true;
@@ -104,21 +119,21 @@ void Engine::closeConnections() {
   const std::set<Dataset*> open = impl_->datasets;
   for (Dataset* dataset : open) dataset->close();
   impl_->datasets.clear();
-  for (auto& [key, conn] : impl_->connections) {
-    {
-      QSqlDatabase db = QSqlDatabase::database(conn.name, false);
-      db.close();
-    }
-    QSqlDatabase::removeDatabase(conn.name);
-  }
-  impl_->connections.clear();
+  while (!impl_->connections.empty()) impl_->dropConnection(impl_->connections.begin());
 }
 
 QSqlDatabase Engine::connection(const QString& aliasName) {
   const Alias& alias = impl_->alias(aliasName);
   const QString key = AliasRegistry::lookupName(alias.name);
-  if (auto it = impl_->connections.find(key); it != impl_->connections.end())
-    return QSqlDatabase::database(it->second.name, false);
+  if (auto it = impl_->connections.find(key); it != impl_->connections.end()) {
+    {
+      QSqlDatabase db = QSqlDatabase::database(it->second.name, false);
+      if (it->second.driver->isAlive(db)) return db;
+    }
+    // The connection was lost or ended by the server: what reads through it
+    // is closed, and a new connection is opened in its place.
+    impl_->dropConnection(it);
+  }
 
   std::unique_ptr<Driver> driver = Driver::create(alias.type());
   if (!driver)

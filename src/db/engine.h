@@ -39,7 +39,9 @@ class Engine {
   void closeConnections();
 
   // The open connection for an alias, opening it (with a login prompt for
-  // server aliases) when needed. EngineError on failure.
+  // server aliases) when needed. A connection that was lost or ended by the
+  // server is replaced by a new one; datasets open on it are closed first.
+  // EngineError on failure.
   QSqlDatabase connection(const QString& alias);
   Driver& driver(const QString& alias);
 

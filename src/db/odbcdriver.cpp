@@ -84,6 +84,16 @@ QString OdbcDriver::tableTypeOfDbms(const QString& dbmsName) {
   return QStringLiteral("ODBC");
 }
 
+// QODBC keeps a lost connection open; the ODBC driver knows it is dead.
+bool OdbcDriver::isAlive(const QSqlDatabase& db) const {
+  if (!db.isOpen()) return false;
+  SQLHANDLE dbc = connectionHandle(db);
+  if (!dbc) return false;
+  SQLUINTEGER dead = SQL_CD_FALSE;
+  if (!SQL_SUCCEEDED(SQLGetConnectAttr(dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr))) return true;
+  return dead != SQL_CD_TRUE;
+}
+
 QSqlDatabase OdbcDriver::open(const Alias& alias, const QString& connectionName) {
   QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connectionName);
   db.setDatabaseName(alias.param(QStringLiteral("ODBC DSN")));

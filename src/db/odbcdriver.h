@@ -14,6 +14,7 @@ namespace korvel::db {
 class OdbcDriver final : public Driver {
  public:
   QSqlDatabase open(const Alias& alias, const QString& connectionName) override;
+  bool isAlive(const QSqlDatabase& db) const override;
   QString tableType() const override { return tableType_; }
   QStringList tableNames(const QSqlDatabase& db, bool withExtensions,
                          bool withSystemTables) override;

@@ -81,9 +81,7 @@ void Table::openCursor() {
     RowSource readOnly;
     readOnly.select = QStringLiteral("SELECT * FROM %1").arg(quoted);
     readOnly.countSql = rows.countSql;
-    impl.reset();
-    impl.connectionName = Engine::instance().connection(databaseName_).connectionName();
-    impl.driver = &driver;
+    impl.reset();  // keeps the connection and driver the first attempt used
     try {
       impl.start(readOnly);
     } catch (const EngineError& again) {
