@@ -25,39 +25,58 @@ std::unique_ptr<Driver> Driver::create(const QString& aliasType) {
 
 QVariant Driver::toDriver(FieldKind, const QVariant& value) const { return value; }
 
-void Driver::addPrimaryKey(QSqlDatabase& db, const QString& table, const QStringList& fields) {
+void Driver::addPrimaryKey(QSqlDatabase& db, const TableName& table, const QStringList& fields) {
   QStringList quoted;
-  for (const auto& f : fields) quoted << quoteField(db, f);
+  for (const auto& f : fields) quoted << quoteName(f);
   QSqlQuery q(db);
   execOrThrow(q,
-              QStringLiteral("ALTER TABLE %1 ADD PRIMARY KEY (%2)")
-                  .arg(quoteTable(db, table), quoted.join(u", ")),
-              QStringLiteral("Cannot add the primary index to %1").arg(table));
+              QStringLiteral("ALTER TABLE %1 ADD PRIMARY KEY (%2)").arg(quoteTable(table), quoted.join(u", ")),
+              QStringLiteral("Cannot add the primary index to %1").arg(table.text()));
 }
 
-QString Driver::resolveTableName(const QSqlDatabase& db, const QString& name) const {
-  // Asking for one table's columns is cheap; listing a large catalog is not.
-  if (!db.record(name).isEmpty()) return name;
-  const QStringList tables = db.tables(QSql::AllTables);
-  if (tables.contains(name)) return name;
-  for (const auto& t : tables)
-    if (t.compare(name, Qt::CaseInsensitive) == 0) return t;
-  return name;
+QStringList Driver::tableNames(const QSqlDatabase& db, bool withExtensions, bool withSystemTables) {
+  const std::vector<ListedTable> tables = listTables(db, withExtensions, withSystemTables);
+  listed_.clear();
+  QStringList texts;
+  for (const auto& t : tables) {
+    listed_.insert(t.text, t.table);
+    texts << t.text;
+  }
+  return texts;
 }
 
-QStringList Driver::primaryKey(const QSqlDatabase& db, const QString& table) {
-  const QSqlIndex index = db.primaryIndex(table);
-  QStringList fields;
-  for (int i = 0; i < index.count(); ++i) fields << index.fieldName(i);
-  return fields;
+std::optional<TableName> Driver::findTable(const QSqlDatabase& db, const QString& text) {
+  if (text.isEmpty()) return std::nullopt;
+  if (auto it = listed_.constFind(text); it != listed_.constEnd()) return *it;
+  return lookupTyped(db, text);
 }
 
-QString Driver::quoteTable(const QSqlDatabase& db, const QString& name) {
-  return db.driver()->escapeIdentifier(name, QSqlDriver::TableName);
+std::optional<TableName> Driver::lookupTyped(const QSqlDatabase& db, const QString& text) {
+  return lookupTable(db, TableName{QString(), text});
 }
 
-QString Driver::quoteField(const QSqlDatabase& db, const QString& name) {
-  return db.driver()->escapeIdentifier(name, QSqlDriver::FieldName);
+// The columns of the table's empty result: any driver answers this for any
+// table it can read.
+QStringList Driver::columnNames(const QSqlDatabase& db, const TableName& table) {
+  QSqlQuery q(db);
+  execOrThrow(q, QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(quoteTable(table)),
+              QStringLiteral("Cannot read the columns of %1").arg(table.text()));
+  const QSqlRecord record = q.record();
+  QStringList names;
+  for (int i = 0; i < record.count(); ++i) names << record.fieldName(i);
+  return names;
+}
+
+QStringList Driver::firstColumn(const QSqlDatabase& db, const QString& sql, const QVector<QVariant>& binds,
+                                const QString& context) {
+  QSqlQuery q(db);
+  q.setForwardOnly(true);
+  prepareOrThrow(q, sql, context);
+  for (const auto& v : binds) q.addBindValue(v);
+  execOrThrow(q, context);
+  QStringList values;
+  while (q.next()) values << q.value(0).toString();
+  return values;
 }
 
 namespace {
@@ -102,13 +121,15 @@ QStringList errorEntries(const QSqlError& error, const QString& context) {
   return entries;
 }
 
-QStringList Driver::listedTables(const QSqlDatabase& db, bool withSystemTables) {
+std::vector<Driver::ListedTable> Driver::qtListedTables(const QSqlDatabase& db, bool withSystemTables) {
   QStringList names = db.tables(QSql::Tables) + db.tables(QSql::Views);
   if (withSystemTables) names += db.tables(QSql::SystemTables);
   names.removeDuplicates();
   std::sort(names.begin(), names.end(),
             [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
-  return names;
+  std::vector<ListedTable> tables;
+  for (const auto& name : names) tables.push_back({TableName{QString(), name}, name});
+  return tables;
 }
 
 std::vector<ColumnMeta> Driver::describeRecord(const QSqlQuery& query,

@@ -8,11 +8,14 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
+#include <QHash>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "db/repeatedstatement.h"
 #include "db/table.h"
+#include "db/tablename.h"
 #include "db/typemap.h"
 
 namespace korvel::db {
@@ -41,8 +44,34 @@ class Driver {
   virtual bool isAlive(const QSqlDatabase& db) const { return db.isOpen(); }
   // The table type ("SQLITE", "POSTGRESQL", "ORACLE" ...), at most 31 characters.
   virtual QString tableType() const = 0;
-  virtual QStringList tableNames(const QSqlDatabase& db, bool withExtensions,
-                                 bool withSystemTables) = 0;
+
+  // Identifiers. Every table, column and index name written into SQL goes
+  // through quoteName or quoteTable (tablename.h).
+  virtual QChar identifierQuote() const { return u'"'; }
+  QString quoteName(const QString& name) const { return quoteIdentifier(identifierQuote(), name); }
+  QString quoteTable(const TableName& table) const { return quoteTableName(identifierQuote(), table); }
+
+  // The tables of the database as the user sees them listed (with system
+  // tables when asked). The driver remembers which table each listed text
+  // stands for, so that a listed text is never taken apart again.
+  QStringList tableNames(const QSqlDatabase& db, bool withExtensions, bool withSystemTables);
+  // The table a listed or typed text names: the listed table first, then a
+  // table of exactly that name, then one whose name differs only in case
+  // (driver-specific further steps: see PostgresDriver). nullopt when none.
+  std::optional<TableName> findTable(const QSqlDatabase& db, const QString& text);
+  // A table or view by its parts: exactly, else ignoring case; the result
+  // names the schema where the driver knows it. nullopt when none.
+  virtual std::optional<TableName> lookupTable(const QSqlDatabase& db, const TableName& table) = 0;
+  // Field names of the table's primary key, in key order; empty when none.
+  virtual QStringList primaryKey(const QSqlDatabase& db, const TableName& table) = 0;
+  // Column names of the table, in order.
+  virtual QStringList columnNames(const QSqlDatabase& db, const TableName& table);
+  virtual bool isView(const QSqlDatabase& db, const TableName& table) = 0;
+  // Indexes of a table; the primary index first with an empty name.
+  virtual std::vector<IndexDef> indexes(const QSqlDatabase& db, const TableName& table) = 0;
+  // Makes `fields` the primary key of an existing table.
+  virtual void addPrimaryKey(QSqlDatabase& db, const TableName& table, const QStringList& fields);
+
   // Column descriptions of an executed query's result.
   virtual std::vector<ColumnMeta> describe(const QSqlQuery& query) const = 0;
   virtual PagingStyle paging() const { return PagingStyle::LimitOffset; }
@@ -66,25 +95,30 @@ class Driver {
   virtual QVariant toDriver(FieldKind kind, const QVariant& value) const;
   // Column type text for a field definition in CREATE TABLE.
   virtual QString columnType(const FieldDef& def) const = 0;
-  // Indexes of a table; the primary index first with an empty name.
-  virtual std::vector<IndexDef> indexes(const QSqlDatabase& db, const QString& table) = 0;
-  // Makes `fields` the primary key of an existing table.
-  virtual void addPrimaryKey(QSqlDatabase& db, const QString& table, const QStringList& fields);
 
-  // The table's name as the database spells it (exact match first, then
-  // ignoring case); the name as given when no table matches.
-  QString resolveTableName(const QSqlDatabase& db, const QString& name) const;
-  // Field names of the table's primary key, in key order; empty when none.
-  static QStringList primaryKey(const QSqlDatabase& db, const QString& table);
-  // Tables and views (and with withSystemTables the system tables) as the
-  // Qt driver lists them, sorted without regard to case.
-  static QStringList listedTables(const QSqlDatabase& db, bool withSystemTables);
   // The columns of a result, each typed by `meta` from the driver's type
   // code, length and precision.
   static std::vector<ColumnMeta> describeRecord(const QSqlQuery& query,
                                                 ColumnMeta (*meta)(int, int, int));
-  static QString quoteTable(const QSqlDatabase& db, const QString& name);
-  static QString quoteField(const QSqlDatabase& db, const QString& name);
+
+ protected:
+  struct ListedTable {
+    TableName table;
+    QString text;  // as the list shows it
+  };
+  virtual std::vector<ListedTable> listTables(const QSqlDatabase& db, bool withExtensions,
+                                              bool withSystemTables) = 0;
+  // A typed text that names no listed table: by default one name.
+  virtual std::optional<TableName> lookupTyped(const QSqlDatabase& db, const QString& text);
+  // Tables and views (and with withSystemTables the system tables) as the
+  // Qt driver lists them, each one name without schema.
+  static std::vector<ListedTable> qtListedTables(const QSqlDatabase& db, bool withSystemTables);
+  // Runs `sql` with `binds` and returns the first column of every row.
+  static QStringList firstColumn(const QSqlDatabase& db, const QString& sql, const QVector<QVariant>& binds,
+                                 const QString& context);
+
+ private:
+  QHash<QString, TableName> listed_;  // the last listing, by its texts
 };
 
 // Runs a prepared statement, or a statement text without parameters (no

@@ -7,6 +7,7 @@
 #include <QSqlField>
 #include <QSqlIndex>
 #include <QSqlRecord>
+#include <algorithm>
 #include <map>
 
 #include "db/aliasregistry.h"
@@ -23,51 +24,100 @@ SQLHANDLE connectionHandle(const QSqlDatabase& db) {
   return *static_cast<SQLHANDLE const*>(handle.constData());
 }
 
-QString dbmsName(const QSqlDatabase& db) {
-  SQLHANDLE dbc = connectionHandle(db);
-  if (!dbc) return {};
-  SQLCHAR name[256] = {};
-  SQLSMALLINT length = 0;
-  if (!SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_DBMS_NAME, name, sizeof name, &length))) return {};
-  return QString::fromUtf8(reinterpret_cast<const char*>(name));
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "unixODBC wide characters are UTF-16");
+
+SQLWCHAR* wide(const QString& text) {
+  return reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(reinterpret_cast<const char16_t*>(text.utf16())));
 }
 
+SQLSMALLINT wideLength(const QString& text) { return static_cast<SQLSMALLINT>(text.size()); }
+
+QString infoText(const QSqlDatabase& db, SQLUSMALLINT item) {
+  SQLHANDLE dbc = connectionHandle(db);
+  if (!dbc) return {};
+  SQLWCHAR text[256] = {};
+  SQLSMALLINT length = 0;
+  if (!SQL_SUCCEEDED(SQLGetInfoW(dbc, item, text, sizeof text, &length))) return {};
+  return QString::fromUtf16(reinterpret_cast<const char16_t*>(text),
+                            std::min<qsizetype>(length / static_cast<SQLSMALLINT>(sizeof(SQLWCHAR)), 255));
+}
+
+QString dbmsName(const QSqlDatabase& db) { return infoText(db, SQL_DBMS_NAME); }
+
 QString columnText(SQLHSTMT stmt, int column) {
-  SQLCHAR buffer[512] = {};
+  SQLWCHAR buffer[1024] = {};
   SQLLEN indicator = 0;
-  if (!SQL_SUCCEEDED(SQLGetData(stmt, column, SQL_C_CHAR, buffer, sizeof buffer, &indicator)) ||
+  if (!SQL_SUCCEEDED(SQLGetData(stmt, static_cast<SQLUSMALLINT>(column), SQL_C_WCHAR, buffer, sizeof buffer,
+                                &indicator)) ||
       indicator == SQL_NULL_DATA)
     return {};
-  return QString::fromUtf8(reinterpret_cast<const char*>(buffer));
+  return QString::fromUtf16(reinterpret_cast<const char16_t*>(buffer));
+}
+
+// A statement handle of the connection for one catalog call, freed on every path.
+class CatalogStatement {
+ public:
+  CatalogStatement(const QSqlDatabase& db, const QString& context) {
+    SQLHANDLE dbc = connectionHandle(db);
+    if (!dbc || !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt_))) throw EngineError(context);
+  }
+  ~CatalogStatement() { SQLFreeHandle(SQL_HANDLE_STMT, stmt_); }
+  CatalogStatement(const CatalogStatement&) = delete;
+  CatalogStatement& operator=(const CatalogStatement&) = delete;
+  SQLHSTMT handle() const { return stmt_; }
+
+ private:
+  SQLHSTMT stmt_ = nullptr;
+};
+
+struct PrimaryKey {
+  QString name;  // the index's name, where the source names it
+  QStringList fields;
+};
+
+// The primary key through SQLPrimaryKeys: the names go in as values.
+PrimaryKey primaryKeyOf(const QSqlDatabase& db, const TableName& table) {
+  const QString context = QStringLiteral("Cannot read the primary key of %1").arg(table.text());
+  CatalogStatement stmt(db, context);
+  PrimaryKey key;
+  QString schema = table.schema;
+  QString name = table.name;
+  if (!SQL_SUCCEEDED(SQLPrimaryKeysW(stmt.handle(), nullptr, 0, schema.isEmpty() ? nullptr : wide(schema),
+                                     wideLength(schema), wide(name), wideLength(name))))
+    return key;
+  std::vector<std::pair<int, QString>> columns;
+  while (SQL_SUCCEEDED(SQLFetch(stmt.handle()))) {
+    columns.emplace_back(columnText(stmt.handle(), 5).toInt(), columnText(stmt.handle(), 4));
+    key.name = columnText(stmt.handle(), 6);
+  }
+  std::sort(columns.begin(), columns.end());
+  for (const auto& [order, column] : columns) key.fields << column;
+  return key;
 }
 
 // The non-primary indexes of a table through SQLStatistics, in ordinal order.
-std::vector<IndexDef> statisticsIndexes(const QSqlDatabase& db, const QString& table,
+std::vector<IndexDef> statisticsIndexes(const QSqlDatabase& db, const TableName& table,
                                         const QString& primaryName) {
-  SQLHANDLE dbc = connectionHandle(db);
-  SQLHSTMT stmt = nullptr;
-  if (!dbc || !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt)))
-    throw EngineError(QStringLiteral("Cannot read the indexes of %1").arg(table));
-  QByteArray name = table.toUtf8();
+  CatalogStatement stmt(db, QStringLiteral("Cannot read the indexes of %1").arg(table.text()));
+  QString schema = table.schema;
+  QString name = table.name;
   std::vector<IndexDef> result;
   std::map<QString, size_t> byName;
-  if (SQL_SUCCEEDED(SQLStatistics(stmt, nullptr, 0, nullptr, 0,
-                                  reinterpret_cast<SQLCHAR*>(name.data()),
-                                  static_cast<SQLSMALLINT>(name.size()), SQL_INDEX_ALL,
-                                  SQL_QUICK))) {
-    while (SQL_SUCCEEDED(SQLFetch(stmt))) {
-      const QString indexName = columnText(stmt, 6);
+  if (SQL_SUCCEEDED(SQLStatisticsW(stmt.handle(), nullptr, 0, schema.isEmpty() ? nullptr : wide(schema),
+                                   wideLength(schema), wide(name), wideLength(name), SQL_INDEX_ALL,
+                                   SQL_QUICK))) {
+    while (SQL_SUCCEEDED(SQLFetch(stmt.handle()))) {
+      const QString indexName = columnText(stmt.handle(), 6);
       if (indexName.isEmpty() || indexName == primaryName) continue;  // table statistics row
       auto [it, added] = byName.try_emplace(indexName, result.size());
       if (added)
-        result.push_back({indexName, QString(), columnText(stmt, 4) == u"0" ? ixUnique : 0});
+        result.push_back({indexName, QString(), columnText(stmt.handle(), 4) == u"0" ? ixUnique : 0});
       IndexDef& def = result[it->second];
-      const QString column = columnText(stmt, 9);
+      const QString column = columnText(stmt.handle(), 9);
       def.fields = def.fields.isEmpty() ? column : def.fields + u';' + column;
-      if (columnText(stmt, 10) == u"D") def.options |= ixDescending;
+      if (columnText(stmt.handle(), 10) == u"D") def.options |= ixDescending;
     }
   }
-  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
   return result;
 }
 
@@ -100,6 +150,10 @@ QSqlDatabase OdbcDriver::open(const Alias& alias, const QString& connectionName)
   db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=5"));
   openWithLogin(db, alias, connectionName);
   tableType_ = tableTypeOfDbms(dbmsName(db));
+  // A blank means the source does not quote identifiers; '"' is then the
+  // SQL standard's choice.
+  const QString quote = infoText(db, SQL_IDENTIFIER_QUOTE_CHAR).trimmed();
+  quote_ = quote.isEmpty() ? u'"' : quote.front();
   paging_ = tableType_ == u"ORACLE" ? PagingStyle::OffsetFetch
           : tableType_ == u"POSTGRESQL" || tableType_ == u"MYSQL" || tableType_ == u"SQLITE"
               ? PagingStyle::LimitOffset
@@ -112,8 +166,28 @@ QSqlDatabase OdbcDriver::open(const Alias& alias, const QString& connectionName)
   return db;
 }
 
-QStringList OdbcDriver::tableNames(const QSqlDatabase& db, bool, bool withSystemTables) {
-  return listedTables(db, withSystemTables);
+std::vector<Driver::ListedTable> OdbcDriver::listTables(const QSqlDatabase& db, bool, bool withSystemTables) {
+  return qtListedTables(db, withSystemTables);
+}
+
+// The source lists tables by name only: a name is matched against that list
+// (exactly, else ignoring case), else tried as it stands.
+std::optional<TableName> OdbcDriver::lookupTable(const QSqlDatabase& db, const TableName& table) {
+  const QStringList names = db.tables(QSql::AllTables);
+  if (names.contains(table.name)) return table;
+  for (const auto& name : names)
+    if (name.compare(table.name, Qt::CaseInsensitive) == 0) return TableName{table.schema, name};
+  QSqlQuery probe(db);
+  if (probe.exec(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(quoteTable(table)))) return table;
+  return std::nullopt;
+}
+
+QStringList OdbcDriver::primaryKey(const QSqlDatabase& db, const TableName& table) {
+  return primaryKeyOf(db, table).fields;
+}
+
+bool OdbcDriver::isView(const QSqlDatabase& db, const TableName& table) {
+  return db.tables(QSql::Views).contains(table.name);
 }
 
 std::vector<ColumnMeta> OdbcDriver::describe(const QSqlQuery& query) const {
@@ -167,15 +241,11 @@ QString OdbcDriver::columnType(const FieldDef& def) const {
   return QStringLiteral("VARCHAR(255)");
 }
 
-std::vector<IndexDef> OdbcDriver::indexes(const QSqlDatabase& db, const QString& table) {
+std::vector<IndexDef> OdbcDriver::indexes(const QSqlDatabase& db, const TableName& table) {
   std::vector<IndexDef> result;
-  const QSqlIndex primary = db.primaryIndex(table);
-  if (!primary.isEmpty()) {
-    QStringList fields;
-    for (int i = 0; i < primary.count(); ++i) fields << primary.fieldName(i);
-    result.push_back({QString(), fields.join(u';'), ixPrimary | ixUnique});
-  }
-  for (auto& def : statisticsIndexes(db, table, primary.name())) result.push_back(def);
+  const PrimaryKey primary = primaryKeyOf(db, table);
+  if (!primary.fields.isEmpty()) result.push_back({QString(), primary.fields.join(u';'), ixPrimary | ixUnique});
+  for (auto& def : statisticsIndexes(db, table, primary.name)) result.push_back(def);
   return result;
 }
 

@@ -16,17 +16,24 @@ class OdbcDriver final : public Driver {
   QSqlDatabase open(const Alias& alias, const QString& connectionName) override;
   bool isAlive(const QSqlDatabase& db) const override;
   QString tableType() const override { return tableType_; }
-  QStringList tableNames(const QSqlDatabase& db, bool withExtensions,
-                         bool withSystemTables) override;
+  QChar identifierQuote() const override { return quote_; }
+  std::optional<TableName> lookupTable(const QSqlDatabase& db, const TableName& table) override;
+  QStringList primaryKey(const QSqlDatabase& db, const TableName& table) override;
+  bool isView(const QSqlDatabase& db, const TableName& table) override;
   std::vector<ColumnMeta> describe(const QSqlQuery& query) const override;
   PagingStyle paging() const override { return paging_; }
   QString columnType(const FieldDef& def) const override;
-  std::vector<IndexDef> indexes(const QSqlDatabase& db, const QString& table) override;
+  std::vector<IndexDef> indexes(const QSqlDatabase& db, const TableName& table) override;
 
   // "PostgreSQL" -> "POSTGRESQL", "ACCESS" -> "MSACCESS", "Oracle" -> "ORACLE" ...
   static QString tableTypeOfDbms(const QString& dbmsName);
 
+ protected:
+  std::vector<ListedTable> listTables(const QSqlDatabase& db, bool withExtensions,
+                                      bool withSystemTables) override;
+
  private:
+  QChar quote_ = u'"';  // the source's identifier quote character
   QString tableType_ = QStringLiteral("ODBC");
   PagingStyle paging_ = PagingStyle::Sequential;
 };

@@ -3,6 +3,7 @@
 #include <QSqlField>
 #include <QSqlIndex>
 #include <QSqlRecord>
+#include <algorithm>
 
 #include "db/datasetimpl.h"
 #include "db/driver.h"
@@ -87,14 +88,14 @@ void Query::openCursor() {
   rows.sequentialOnly = !shape.isSelect;
   if (shape.isSelect) rows.countSql = QStringLiteral("SELECT COUNT(*) FROM (\n%1\n) korvel_rows").arg(text);
 
-  QString table;
+  TableName table;
   QStringList key;
   if (requestLive_) {
     // A refusal is one entry of kind NotLive: the main window falls back to
     // a read-only result for it.
     if (!shape.singleTable) refuseLive(db, text, shape.isSelect, shape.notLocatable);
-    table = driver.resolveTableName(db, shape.table);
-    key = Driver::primaryKey(db, table);
+    table = driver.lookupTable(db, shape.table).value_or(shape.table);
+    key = driver.primaryKey(db, table);
     bool keySelected = !key.isEmpty();
     for (const auto& k : key) {
       bool found = false;
@@ -103,10 +104,12 @@ void Query::openCursor() {
       keySelected = keySelected && found;
     }
     if (keySelected) {
-      for (const auto& k : key) rows.keyColumns << Driver::quoteField(db, k);
+      for (const auto& k : key) rows.keyColumns << driver.quoteName(k);
     } else if (!driver.rowLocator().isEmpty()) {
+      QStringList reference;
+      for (const auto& part : shape.tableRef) reference << driver.quoteName(part);
       rows.select = text.left(shape.fromPos).trimmed() +
-                    QStringLiteral(", %1.%2 ").arg(Driver::quoteTable(db, shape.tableRef), driver.rowLocator()) +
+                    QStringLiteral(", %1.%2 ").arg(reference.join(u'.'), driver.rowLocator()) +
                     text.mid(shape.fromPos);
       if (rows.wrapped) rows.countSql = QStringLiteral("SELECT COUNT(*) FROM (\n%1\n) korvel_rows").arg(text);
       rows.keyColumns << driver.rowLocator();
@@ -115,7 +118,7 @@ void Query::openCursor() {
     } else {
       refuseLive(db, text, shape.isSelect, QStringLiteral("its rows cannot be located: no primary key selected"));
     }
-    rows.table = Driver::quoteTable(db, table);
+    rows.table = driver.quoteTable(table);
   }
   impl.start(rows);
   renameCountColumns(shape);
@@ -124,7 +127,7 @@ void Query::openCursor() {
   // Map the locator and the writable columns onto the fields.
   auto& fields = impl.fields;
   auto& source = impl.source;
-  const QSqlRecord columns = db.record(table);
+  const QStringList columns = driver.columnNames(db, table);
   if (source.hiddenColumns) source.keyIndexes.push_back(static_cast<int>(fields.size()));
   for (const auto& k : key) {
     int index = -1;
@@ -138,8 +141,14 @@ void Query::openCursor() {
     source.keyIndexes.push_back(index);
     fields[static_cast<size_t>(index)].indexField = true;
   }
-  for (auto& f : fields)
-    if (columns.contains(f.name)) f.writeColumn = Driver::quoteField(db, columns.field(f.name).name());
+  for (auto& f : fields) {
+    qsizetype column = columns.indexOf(f.name);
+    if (column < 0)
+      column = std::find_if(columns.begin(), columns.end(),
+                            [&](const QString& c) { return c.compare(f.name, Qt::CaseInsensitive) == 0; }) -
+               columns.begin();
+    if (column < columns.size()) f.writeColumn = driver.quoteName(columns[column]);
+  }
 }
 
 // PostgreSQL names an unaliased COUNT(*) "count"; the program expects the

@@ -68,19 +68,69 @@ QSqlDatabase SqliteDriver::open(const Alias& alias, const QString& connectionNam
   return openFile(path, connectionName);
 }
 
-QStringList SqliteDriver::tableNames(const QSqlDatabase& db, bool, bool withSystemTables) {
+std::vector<Driver::ListedTable> SqliteDriver::listTables(const QSqlDatabase& db, bool, bool withSystemTables) {
   QSqlQuery q(db);
   execOrThrow(q,
               QStringLiteral("SELECT name FROM sqlite_master WHERE type IN ('table','view') "
                              "ORDER BY name COLLATE NOCASE"),
               QStringLiteral("Cannot list the tables"));
-  QStringList names;
-  if (withSystemTables) names << QStringLiteral("sqlite_master");
+  std::vector<ListedTable> tables;
+  if (withSystemTables) tables.push_back({TableName{QString(), QStringLiteral("sqlite_master")}, QStringLiteral("sqlite_master")});
   while (q.next()) {
     const QString name = q.value(0).toString();
-    if (withSystemTables || !name.startsWith(u"sqlite_", Qt::CaseInsensitive)) names << name;
+    if (withSystemTables || !name.startsWith(u"sqlite_", Qt::CaseInsensitive))
+      tables.push_back({TableName{QString(), name}, name});
   }
-  return names;
+  return tables;
+}
+
+QString SqliteDriver::masterTable(const TableName& table) const {
+  return table.schema.isEmpty() ? QStringLiteral("sqlite_master")
+                                : quoteName(table.schema) + QStringLiteral(".sqlite_master");
+}
+
+QString SqliteDriver::pragmaCall(const char* pragma, const TableName& table, QVector<QVariant>& binds) const {
+  binds << table.name;
+  if (table.schema.isEmpty()) return QStringLiteral("pragma_%1(?)").arg(QLatin1String(pragma));
+  binds << table.schema;
+  return QStringLiteral("pragma_%1(?, ?)").arg(QLatin1String(pragma));
+}
+
+// SQLite matches identifiers without regard to ASCII case, as NOCASE does.
+std::optional<TableName> SqliteDriver::lookupTable(const QSqlDatabase& db, const TableName& table) {
+  static const QStringList schemaTables = {QStringLiteral("sqlite_master"), QStringLiteral("sqlite_schema"),
+                                           QStringLiteral("sqlite_temp_master"),
+                                           QStringLiteral("sqlite_temp_schema")};
+  for (const auto& system : schemaTables)
+    if (table.name.compare(system, Qt::CaseInsensitive) == 0) return TableName{table.schema, system};
+  const QString context = QStringLiteral("Cannot look up the table %1").arg(table.text());
+  const QString sql = QStringLiteral("SELECT name FROM %1 WHERE type IN ('table','view') AND name = ?%2")
+                          .arg(masterTable(table));
+  QStringList found = firstColumn(db, sql.arg(QString()), {table.name}, context);
+  if (found.isEmpty()) found = firstColumn(db, sql.arg(QStringLiteral(" COLLATE NOCASE")), {table.name}, context);
+  if (found.isEmpty()) return std::nullopt;
+  return TableName{table.schema, found.first()};
+}
+
+QStringList SqliteDriver::primaryKey(const QSqlDatabase& db, const TableName& table) {
+  QVector<QVariant> binds;
+  const QString from = pragmaCall("table_info", table, binds);
+  return firstColumn(db, QStringLiteral("SELECT name FROM %1 WHERE pk > 0 ORDER BY pk").arg(from), binds,
+                     QStringLiteral("Cannot read the primary key of %1").arg(table.text()));
+}
+
+QStringList SqliteDriver::columnNames(const QSqlDatabase& db, const TableName& table) {
+  QVector<QVariant> binds;
+  const QString from = pragmaCall("table_info", table, binds);
+  return firstColumn(db, QStringLiteral("SELECT name FROM %1 ORDER BY cid").arg(from), binds,
+                     QStringLiteral("Cannot read the columns of %1").arg(table.text()));
+}
+
+bool SqliteDriver::isView(const QSqlDatabase& db, const TableName& table) {
+  const QStringList types =
+      firstColumn(db, QStringLiteral("SELECT type FROM %1 WHERE name = ?").arg(masterTable(table)), {table.name},
+                  QStringLiteral("Cannot look up the table %1").arg(table.text()));
+  return types.contains(QStringLiteral("view"));
 }
 
 std::vector<ColumnMeta> SqliteDriver::describe(const QSqlQuery& query) const {
@@ -136,27 +186,34 @@ QString SqliteDriver::columnType(const FieldDef& def) const {
   return QStringLiteral("TEXT");
 }
 
-std::vector<IndexDef> SqliteDriver::indexes(const QSqlDatabase& db, const QString& table) {
+std::vector<IndexDef> SqliteDriver::indexes(const QSqlDatabase& db, const TableName& table) {
   std::vector<IndexDef> result;
-  const QString quoted = quoteTable(db, table);
+  const QString context = QStringLiteral("Cannot read the indexes of %1").arg(table.text());
+  QVector<QVariant> binds;
   QSqlQuery list(db);
-  execOrThrow(list, QStringLiteral("PRAGMA index_list(%1)").arg(quoted),
-              QStringLiteral("Cannot read the indexes of %1").arg(table));
+  prepareOrThrow(list, QStringLiteral("SELECT name, \"unique\", origin FROM %1")
+                           .arg(pragmaCall("index_list", table, binds)),
+                 context);
+  for (const auto& v : binds) list.addBindValue(v);
+  execOrThrow(list, context);
   std::vector<IndexDef> others;
   bool havePrimary = false;
   while (list.next()) {
-    const QString name = list.value(1).toString();
-    const bool unique = list.value(2).toInt() != 0;
-    const bool primary = list.value(3).toString() == u"pk";
+    const QString name = list.value(0).toString();
+    const bool unique = list.value(1).toInt() != 0;
+    const bool primary = list.value(2).toString() == u"pk";
+    QVector<QVariant> indexBinds;
     QSqlQuery info(db);
-    execOrThrow(info, QStringLiteral("PRAGMA index_xinfo(%1)").arg(quoteField(db, name)),
-                QStringLiteral("Cannot read the index %1").arg(name));
+    prepareOrThrow(info, QStringLiteral("SELECT name, \"desc\" FROM %1 WHERE \"key\" <> 0 ORDER BY seqno")
+                             .arg(pragmaCall("index_xinfo", TableName{table.schema, name}, indexBinds)),
+                   context);
+    for (const auto& v : indexBinds) info.addBindValue(v);
+    execOrThrow(info, context);
     QStringList fields;
     bool descending = false;
     while (info.next()) {
-      if (info.value(5).toInt() == 0) continue;  // not a key column
-      fields << info.value(2).toString();
-      descending = descending || info.value(3).toInt() != 0;
+      fields << info.value(0).toString();
+      descending = descending || info.value(1).toInt() != 0;
     }
     IndexDef def{primary ? QString() : name, fields.join(u';'),
                  (primary ? ixPrimary : 0) | (unique ? ixUnique : 0) | (descending ? ixDescending : 0)};
@@ -169,16 +226,7 @@ std::vector<IndexDef> SqliteDriver::indexes(const QSqlDatabase& db, const QStrin
   }
   if (!havePrimary) {
     // An INTEGER PRIMARY KEY is the rowid itself and has no index entry.
-    QSqlQuery columns(db);
-    execOrThrow(columns, QStringLiteral("PRAGMA table_info(%1)").arg(quoted),
-                QStringLiteral("Cannot read the columns of %1").arg(table));
-    std::vector<std::pair<int, QString>> keyColumns;
-    while (columns.next())
-      if (columns.value(5).toInt() > 0)
-        keyColumns.emplace_back(columns.value(5).toInt(), columns.value(1).toString());
-    std::sort(keyColumns.begin(), keyColumns.end());
-    QStringList fields;
-    for (const auto& [order, name] : keyColumns) fields << name;
+    const QStringList fields = primaryKey(db, table);
     if (!fields.isEmpty()) result.push_back({QString(), fields.join(u';'), ixPrimary | ixUnique});
   }
   result.insert(result.end(), others.begin(), others.end());
@@ -187,31 +235,35 @@ std::vector<IndexDef> SqliteDriver::indexes(const QSqlDatabase& db, const QStrin
 
 // SQLite cannot add a primary key to a table: the table is rebuilt with the
 // key, its rows copied and its other indexes re-created, in one transaction.
-void SqliteDriver::addPrimaryKey(QSqlDatabase& db, const QString& table, const QStringList& fields) {
-  const QString context = QStringLiteral("Cannot add the primary index to %1").arg(table);
-  const QString quoted = quoteTable(db, table);
+void SqliteDriver::addPrimaryKey(QSqlDatabase& db, const TableName& table, const QStringList& fields) {
+  const QString context = QStringLiteral("Cannot add the primary index to %1").arg(table.text());
+  const QString quoted = quoteTable(table);
+  QVector<QVariant> binds;
   QSqlQuery q(db);
-  execOrThrow(q, QStringLiteral("PRAGMA table_info(%1)").arg(quoted), context);
+  prepareOrThrow(q, QStringLiteral("SELECT name, type, \"notnull\", dflt_value FROM %1 ORDER BY cid")
+                        .arg(pragmaCall("table_info", table, binds)),
+                 context);
+  for (const auto& v : binds) q.addBindValue(v);
+  execOrThrow(q, context);
   QStringList columns;
   while (q.next()) {
-    QString column = quoteField(db, q.value(1).toString()) + u' ' + q.value(2).toString();
-    if (q.value(3).toInt() != 0) column += QStringLiteral(" NOT NULL");
-    if (!q.value(4).isNull()) column += QStringLiteral(" DEFAULT ") + q.value(4).toString();
+    // Type and default are the database's own text for the column.
+    QString column = quoteName(q.value(0).toString()) + u' ' + q.value(1).toString();
+    if (q.value(2).toInt() != 0) column += QStringLiteral(" NOT NULL");
+    if (!q.value(3).isNull()) column += QStringLiteral(" DEFAULT ") + q.value(3).toString();
     columns << column;
   }
   QStringList keys;
-  for (const auto& f : fields) keys << quoteField(db, f);
-  QStringList indexSql;
-  prepareOrThrow(q,
-                 QStringLiteral("SELECT sql FROM sqlite_master WHERE type='index' AND sql IS NOT NULL "
-                                "AND tbl_name = ?"),
-                 context);
-  q.addBindValue(table);
-  execOrThrow(q, context);
-  while (q.next()) indexSql << q.value(0).toString();
+  for (const auto& f : fields) keys << quoteName(f);
+  const QStringList indexSql =
+      firstColumn(db,
+                  QStringLiteral("SELECT sql FROM %1 WHERE type = 'index' AND sql IS NOT NULL AND tbl_name = ?")
+                      .arg(masterTable(table)),
+                  {table.name}, context);
   q.finish();
 
-  const QString temp = quoteTable(db, table + QStringLiteral("_korvel_rebuild"));
+  const QString rebuilt = table.name + QStringLiteral("_korvel_rebuild");
+  const QString temp = quoteTable(TableName{table.schema, rebuilt});
   if (!db.transaction()) throw EngineError(errorEntries(db.lastError(), context));
   try {
     execOrThrow(q, QStringLiteral("CREATE TABLE %1 (%2, PRIMARY KEY (%3))")
@@ -219,7 +271,7 @@ void SqliteDriver::addPrimaryKey(QSqlDatabase& db, const QString& table, const Q
                 context);
     execOrThrow(q, QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(temp, quoted), context);
     execOrThrow(q, QStringLiteral("DROP TABLE %1").arg(quoted), context);
-    execOrThrow(q, QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(temp, quoted), context);
+    execOrThrow(q, QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(temp, quoteName(table.name)), context);
     for (const auto& sql : indexSql) execOrThrow(q, sql, context);
     if (!db.commit()) throw EngineError(errorEntries(db.lastError(), context));
   } catch (...) {

@@ -11,8 +11,10 @@ class SqliteDriver final : public Driver {
  public:
   QSqlDatabase open(const Alias& alias, const QString& connectionName) override;
   QString tableType() const override { return QStringLiteral("SQLITE"); }
-  QStringList tableNames(const QSqlDatabase& db, bool withExtensions,
-                         bool withSystemTables) override;
+  std::optional<TableName> lookupTable(const QSqlDatabase& db, const TableName& table) override;
+  QStringList primaryKey(const QSqlDatabase& db, const TableName& table) override;
+  QStringList columnNames(const QSqlDatabase& db, const TableName& table) override;
+  bool isView(const QSqlDatabase& db, const TableName& table) override;
   std::vector<ColumnMeta> describe(const QSqlQuery& query) const override;
   QString rowLocator() const override { return QStringLiteral("rowid"); }
   QString physicalOrder() const override { return QStringLiteral("rowid"); }
@@ -23,12 +25,23 @@ class SqliteDriver final : public Driver {
   std::unique_ptr<RepeatedStatement> prepareRepeated(const QSqlDatabase& db, const QString& sql,
                                                      const QString& context) const override;
   QString columnType(const FieldDef& def) const override;
-  std::vector<IndexDef> indexes(const QSqlDatabase& db, const QString& table) override;
-  void addPrimaryKey(QSqlDatabase& db, const QString& table, const QStringList& fields) override;
+  std::vector<IndexDef> indexes(const QSqlDatabase& db, const TableName& table) override;
+  void addPrimaryKey(QSqlDatabase& db, const TableName& table, const QStringList& fields) override;
 
   // Opens (creating when missing) a SQLite file with the engine's SQL
   // functions registered; used for the DEMO database.
   static QSqlDatabase openFile(const QString& path, const QString& connectionName);
+
+ protected:
+  std::vector<ListedTable> listTables(const QSqlDatabase& db, bool withExtensions,
+                                      bool withSystemTables) override;
+
+ private:
+  // The schema table of the table's database, quoted.
+  QString masterTable(const TableName& table) const;
+  // A table-valued pragma ("table_info") over `name` in the table's database,
+  // its arguments bound: name, then the schema when one is given.
+  QString pragmaCall(const char* pragma, const TableName& table, QVector<QVariant>& binds) const;
 };
 
 }  // namespace korvel::db

@@ -6,7 +6,7 @@ namespace korvel::db {
 namespace {
 
 struct Token {
-  QString upper;  // word in upper case, or the punctuation character
+  QString upper;  // word in upper case, a quoted name after '"', or the punctuation character
   QString text;   // as written (quotes removed for quoted identifiers)
   int pos = 0;
   int depth = 0;
@@ -39,12 +39,17 @@ std::vector<Token> tokenize(const QString& sql) {
       i = j + 1;
       continue;
     }
-    if (c == u'"') {
-      const int end = sql.indexOf(u'"', i + 1);
-      const int stop = end < 0 ? sql.size() : end;
-      const QString name = sql.mid(i + 1, stop - i - 1);
-      tokens.push_back({name.toUpper(), name, i, depth, true});
-      i = stop + 1;
+    if (c == u'"') {  // quoted identifier, "" inside
+      QString name;
+      int j = i + 1;
+      for (; j < sql.size(); ++j) {
+        if (sql[j] != u'"') name += sql[j];
+        else if (j + 1 < sql.size() && sql[j + 1] == u'"') name += sql[++j];
+        else break;
+      }
+      // A quoted name is never a keyword: its upper form keeps the quote.
+      tokens.push_back({u'"' + name, name, i, depth, true});
+      i = j + 1;
       continue;
     }
     if (c.isLetterOrNumber() || c == u'_' || c == u'$') {
@@ -86,10 +91,10 @@ bool isCountStar(const QString& item) {
 
 QString plainColumn(const QString& item) {
   static const QRegularExpression plain(
-      QStringLiteral(R"re(^\s*(?:(?:"[^"]+"|\w+)\s*\.\s*)?(?:"([^"]+)"|(\w+))\s*$)re"));
+      QStringLiteral(R"re(^\s*(?:(?:"(?:[^"]|"")+"|\w+)\s*\.\s*)?(?:"((?:[^"]|"")+)"|(\w+))\s*$)re"));
   const auto m = plain.match(item);
   if (!m.hasMatch()) return {};
-  return m.captured(1).isEmpty() ? m.captured(2) : m.captured(1);
+  return m.captured(1).isEmpty() ? m.captured(2) : m.captured(1).replace(QStringLiteral("\"\""), QStringLiteral("\""));
 }
 
 SelectShape analyzeSelect(const QString& sql) {
@@ -126,18 +131,21 @@ SelectShape analyzeSelect(const QString& sql) {
   // One table after FROM, optionally schema-qualified and aliased.
   size_t t = from + 1;
   if (t >= tokens.size() || !tokens[t].word) return refuse(QStringLiteral("no single table after FROM"));
-  shape.table = tokens[t].text;
+  QStringList parts{tokens[t].text};
   while (t + 2 < tokens.size() && tokens[t + 1].upper == u"." && tokens[t + 2].word) {
-    shape.table += u'.' + tokens[t + 2].text;
+    parts << tokens[t + 2].text;
     t += 2;
   }
-  shape.tableRef = shape.table;
+  // catalog.schema.table: the last two parts name the table.
+  shape.table.name = parts.last();
+  if (parts.size() > 1) shape.table.schema = parts[parts.size() - 2];
+  shape.tableRef = parts;
   size_t next = t + 1;
   if (next < tokens.size() && tokens[next].upper == u"AS") ++next;
   if (next < tokens.size() && tokens[next].word && tokens[next].depth == 0 &&
       !isClauseWord(tokens[next].upper) && tokens[next].upper != u"JOIN" &&
       tokens[next].upper != u"GROUP" && tokens[next].upper != u"UNION") {
-    shape.tableRef = tokens[next].text;
+    shape.tableRef = QStringList{tokens[next].text};
     ++next;
   }
   for (size_t k = t + 1; k < tokens.size(); ++k) {

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "db/tablename.h"
+
 namespace korvel::db {
 
 struct SelectShape {
@@ -14,8 +16,8 @@ struct SelectShape {
   bool singleTable = false;   // rows come from one table, one row each
   QString notLocatable;       // why not, when !singleTable
   QStringList items;          // the select list, item texts as written
-  QString table;              // FROM table as written (quotes removed)
-  QString tableRef;           // alias or table name to qualify columns
+  TableName table;            // FROM table as written, each part unquoted
+  QStringList tableRef;       // the alias, else the table's parts: qualifies columns
   int fromPos = -1;           // position of the top-level FROM keyword
 };
 

@@ -24,6 +24,24 @@ Table::~Table() { close(); }
 void Table::setTableName(const QString& name) {
   if (active()) close();
   tableName_ = name;
+  table_ = TableName{QString(), name};
+  byParts_ = false;
+}
+
+void Table::setTable(const TableName& table) {
+  if (active()) close();
+  tableName_ = table.text();
+  table_ = table;
+  byParts_ = true;
+}
+
+TableName Table::lookUp() {
+  const QSqlDatabase db = Engine::instance().connection(databaseName_);
+  Driver& driver = Engine::instance().driver(databaseName_);
+  const std::optional<TableName> found =
+      byParts_ ? driver.lookupTable(db, table_) : driver.findTable(db, tableName_);
+  table_ = found.value_or(byParts_ ? table_ : TableName{QString(), tableName_});
+  return table_;
 }
 
 void Table::addFieldDef(const QString& name, FieldKind kind, int size, bool required) {
@@ -44,15 +62,15 @@ void Table::openCursor() {
   Impl& impl = *this->impl();
   const QSqlDatabase db = impl.db();
   Driver& driver = *impl.driver;
-  const QString name = driver.resolveTableName(db, tableName_);
-  const QString quoted = Driver::quoteTable(db, name);
-  const QStringList key = Driver::primaryKey(db, name);
+  const TableName name = lookUp();
+  const QString quoted = driver.quoteTable(name);
+  const QStringList key = driver.primaryKey(db, name);
 
   RowSource rows;
   rows.countSql = QStringLiteral("SELECT COUNT(*) FROM %1").arg(quoted);
-  for (const auto& k : key) rows.order << Driver::quoteField(db, k);
+  for (const auto& k : key) rows.order << driver.quoteName(k);
   // Views cannot be written through: no locator, no physical order.
-  const bool view = key.isEmpty() && db.tables(QSql::Views).contains(name);
+  const bool view = key.isEmpty() && driver.isView(db, name);
   const bool byLocator = key.isEmpty() && !view && !driver.rowLocator().isEmpty();
   if (byLocator) {
     rows.select = QStringLiteral("SELECT *, %1 FROM %2").arg(driver.rowLocator(), quoted);
@@ -101,14 +119,13 @@ void Table::openCursor() {
     fields[static_cast<size_t>(index)].indexField = true;
   }
   if (source.orderIsKey)
-    for (auto& f : fields) f.writeColumn = Driver::quoteField(db, f.name);
+    for (auto& f : fields) f.writeColumn = driver.quoteName(f.name);
 }
 
 bool Table::exists() {
   const QSqlDatabase db = Engine::instance().connection(databaseName_);
-  for (const auto& t : db.tables(QSql::AllTables))
-    if (t.compare(tableName_, Qt::CaseInsensitive) == 0) return true;
-  return false;
+  Driver& driver = Engine::instance().driver(databaseName_);
+  return (byParts_ ? driver.lookupTable(db, table_) : driver.findTable(db, tableName_)).has_value();
 }
 
 void Table::createTable() {
@@ -119,15 +136,15 @@ void Table::createTable() {
   QSqlDatabase db = Engine::instance().connection(databaseName_);
   Driver& driver = Engine::instance().driver(databaseName_);
   const bool replacing = exists();
-  const QString name = replacing ? driver.resolveTableName(db, tableName_) : tableName_;
-  const QString quoted = Driver::quoteTable(db, name);
+  const TableName name = lookUp();
+  const QString quoted = driver.quoteTable(name);
   QStringList columns;
   for (const auto& def : fieldDefs_)
-    columns << Driver::quoteField(db, def.name) + u' ' + driver.columnType(def) +
+    columns << driver.quoteName(def.name) + u' ' + driver.columnType(def) +
                    (def.required ? QStringLiteral(" NOT NULL") : QString());
   if (!pendingPrimary_.isEmpty()) {
     QStringList keys;
-    for (const auto& f : pendingPrimary_.split(u';', Qt::SkipEmptyParts)) keys << Driver::quoteField(db, f);
+    for (const auto& f : pendingPrimary_.split(u';', Qt::SkipEmptyParts)) keys << driver.quoteName(f);
     columns << QStringLiteral("PRIMARY KEY (%1)").arg(keys.join(QStringLiteral(", ")));
   }
   const QString context = QStringLiteral("Cannot create table %1").arg(tableName_);
@@ -160,7 +177,7 @@ void Table::addIndex(const QString& name, const QString& fields, int options) {
   }
   QSqlDatabase db = Engine::instance().connection(databaseName_);
   Driver& driver = Engine::instance().driver(databaseName_);
-  const QString table = driver.resolveTableName(db, tableName_);
+  const TableName table = lookUp();
   Engine::instance().releaseReadCursors();
   if (primary) {
     driver.addPrimaryKey(db, table, names);
@@ -168,13 +185,13 @@ void Table::addIndex(const QString& name, const QString& fields, int options) {
   }
   QStringList columns;
   for (const auto& f : names)
-    columns << Driver::quoteField(db, f) + ((options & ixDescending) ? QStringLiteral(" DESC") : QString());
-  const QString indexName = name.isEmpty() ? table + u'_' + names.join(u'_') : name;
+    columns << driver.quoteName(f) + ((options & ixDescending) ? QStringLiteral(" DESC") : QString());
+  const QString indexName = name.isEmpty() ? table.name + u'_' + names.join(u'_') : name;
   QSqlQuery q(db);
   execOrThrow(q,
               QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
                   .arg((options & ixUnique) ? QStringLiteral("UNIQUE ") : QString(),
-                       Driver::quoteField(db, indexName), Driver::quoteTable(db, table),
+                       driver.quoteName(indexName), driver.quoteTable(table),
                        columns.join(QStringLiteral(", "))),
               QStringLiteral("Cannot add index %1 to %2").arg(indexName, tableName_));
 }
@@ -182,7 +199,7 @@ void Table::addIndex(const QString& name, const QString& fields, int options) {
 void Table::updateIndexDefs() {
   QSqlDatabase db = Engine::instance().connection(databaseName_);
   Driver& driver = Engine::instance().driver(databaseName_);
-  indexDefs_ = driver.indexes(db, driver.resolveTableName(db, tableName_));
+  indexDefs_ = driver.indexes(db, lookUp());
 }
 
 }  // namespace korvel::db

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "db/dataset.h"
+#include "db/tablename.h"
 
 namespace korvel::db {
 
@@ -36,8 +37,16 @@ class Table : public Dataset {
   explicit Table(QObject* parent = nullptr);
   ~Table() override;
 
+  // The table as the user listed or typed it: a listed text stands for the
+  // table listed under it (PostgreSQL: "schema.name" for other schemas), any
+  // other text is one table name, matched exactly, else ignoring case.
   QString tableName() const { return tableName_; }
   void setTableName(const QString& name);
+  // The table by its parts, for windows that know them.
+  void setTable(const TableName& table);
+  // The table found when the dataset was opened (or last created or looked
+  // up), schema included where the driver knows it; else the name as given.
+  TableName table() const { return table_; }
   TableType tableType() const { return tableType_; }
   void setTableType(TableType type) { tableType_ = type; }
 
@@ -64,7 +73,12 @@ class Table : public Dataset {
   void openCursor() override;
 
  private:
+  // The table named by tableName_ (or given by parts), looked up now.
+  // Without such a table: the name as given, one name.
+  TableName lookUp();
   QString tableName_;
+  TableName table_;
+  bool byParts_ = false;  // table_ was given by setTable()
   TableType tableType_ = TableType::Default;
   std::vector<FieldDef> fieldDefs_;
   std::vector<IndexDef> indexDefs_;
