@@ -68,8 +68,8 @@ void Dataset::Impl::buildFields(const QSqlQuery& query) {
   fieldObjects.clear();
   for (int i = 0; i < count; ++i) {
     FieldInfo info;
-    info.name = record.fieldName(i);
     info.meta = metas[i];
+    info.name = info.meta.name.isEmpty() ? record.fieldName(i) : info.meta.name;
     info.displayWidth = defaultDisplayWidth(info.meta.kind, info.meta.size);
     fields.push_back(info);
     fieldObjects.emplace_back(self, i);

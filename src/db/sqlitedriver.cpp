@@ -142,6 +142,9 @@ std::vector<ColumnMeta> SqliteDriver::describe(const QSqlQuery& query) const {
     const char* decl = stmt ? sqlite3_column_decltype(stmt, i) : nullptr;
     ColumnMeta meta = sqliteColumnMeta(decl ? QString::fromUtf8(decl) : QString(),
                                        record.field(i).metaType());
+    // Qt's SQLite driver removes double quotes from column names.
+    if (const void* name = stmt ? sqlite3_column_name16(stmt, i) : nullptr)
+      meta.name = QString::fromUtf16(static_cast<const char16_t*>(name));
     const char* table = stmt ? sqlite3_column_table_name(stmt, i) : nullptr;
     const char* column = stmt ? sqlite3_column_origin_name(stmt, i) : nullptr;
     int notNull = 0;

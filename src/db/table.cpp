@@ -44,6 +44,11 @@ TableName Table::lookUp() {
   return table_;
 }
 
+TableName Table::existing() {
+  if (!exists()) throw EngineError(QStringLiteral("Table %1 does not exist").arg(tableName_));
+  return lookUp();
+}
+
 void Table::addFieldDef(const QString& name, FieldKind kind, int size, bool required) {
   fieldDefs_.push_back({name, kind, size, required});
 }
@@ -199,7 +204,7 @@ void Table::addIndex(const QString& name, const QString& fields, int options) {
 void Table::updateIndexDefs() {
   QSqlDatabase db = Engine::instance().connection(databaseName_);
   Driver& driver = Engine::instance().driver(databaseName_);
-  indexDefs_ = driver.indexes(db, lookUp());
+  indexDefs_ = driver.indexes(db, existing());
 }
 
 }  // namespace korvel::db

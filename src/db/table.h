@@ -76,6 +76,8 @@ class Table : public Dataset {
   // The table named by tableName_ (or given by parts), looked up now.
   // Without such a table: the name as given, one name.
   TableName lookUp();
+  // The table named, which must exist: EngineError otherwise.
+  TableName existing();
   QString tableName_;
   TableName table_;
   bool byParts_ = false;  // table_ was given by setTable()

@@ -34,6 +34,7 @@ struct ColumnMeta {
   int precision = 0;  // digits for numbers
   int scale = 0;      // decimals
   bool required = false;
+  QString name;  // the column's name where the Qt driver alters it, else empty
 };
 
 ColumnMeta sqliteColumnMeta(const QString& declaredType, QMetaType valueType);
