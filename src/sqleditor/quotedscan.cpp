@@ -7,6 +7,11 @@ namespace korvel::sqleditor {
 size_t findOutsideQuotes(std::string_view text, std::string_view what, Quotes quotes,
                          size_t minIndex) {
   if (what.empty()) return std::string_view::npos;
+  // Most lines hold no quote at all; then, for a `what` whose first byte
+  // cannot be a trail byte (below 0x40), the plain search is the answer.
+  const bool quoted = text.find('\'') != std::string_view::npos ||
+                      (quotes == Quotes::SingleAndDouble && text.find('"') != std::string_view::npos);
+  if (!quoted && static_cast<unsigned char>(what.front()) < 0x40) return text.find(what, minIndex);
   // Candidates come from a plain search; the quote state is carried forward
   // only as far as the candidates reach, so text without a match costs no
   // more than the plain search.
