@@ -136,7 +136,7 @@ class TFormMain : public QMainWindow {
   // Opening and browsing.
   void ButtonOpenClick(QObject* Sender);
   void ButtonCloseClick();
-  void CheckBoxQueryClick();
+  void CheckBoxQueryClick(QCheckBox* Sender = nullptr);
   void Button8Click();
   void Button9Click();
   void ButtonMemo1Click(QPushButton* Sender);
@@ -159,6 +159,12 @@ class TFormMain : public QMainWindow {
   // The dataset shown: QueryTmp when it is the data source's dataset, else
   // Table_Paradox.
   korvel::db::Dataset* currentDataSet() const;
+
+  // Before the dataset is closed: an edit or insert not yet posted is posted
+  // or discarded as the user answers. False when the user chooses to stay
+  // (or the post fails): the dataset stays open with its edit, and the
+  // caller stops.
+  bool resolvePendingEdit();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -185,7 +191,12 @@ class TFormMain : public QMainWindow {
   void updateMruButtons(const QString& table);
   QStringList memoButtonCaptions() const;
 
+  void restoreAliasChoice();
+
   bool shown_ = false;
+  // The table box's text while a dataset is open: what the box goes back to
+  // when the user keeps an unposted edit rather than change tables.
+  QString openTablesText_;
   // A query that could not be opened updatable was reopened read-only.
   bool readOnlyFallback_ = false;
 };

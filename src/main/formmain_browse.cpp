@@ -61,8 +61,8 @@ void TFormMain::connectBrowseHandlers() {
   connect(ButtonOpen, &QPushButton::clicked, this, [this] { ButtonOpenClick(ButtonOpen); });
   connect(ButtonSEdit, &QPushButton::clicked, this, [this] { ButtonOpenClick(ButtonSEdit); });
   connect(ButtonClose, &QPushButton::clicked, this, [this] { ButtonCloseClick(); });
-  connect(CheckBoxQuery, &QCheckBox::toggled, this, [this] { CheckBoxQueryClick(); });
-  connect(CheckBoxIAuto, &QCheckBox::toggled, this, [this] { CheckBoxQueryClick(); });
+  connect(CheckBoxQuery, &QCheckBox::toggled, this, [this] { CheckBoxQueryClick(CheckBoxQuery); });
+  connect(CheckBoxIAuto, &QCheckBox::toggled, this, [this] { CheckBoxQueryClick(CheckBoxIAuto); });
   connect(Button8, &QPushButton::clicked, this, [this] { Button8Click(); });
   connect(Button9, &QPushButton::clicked, this, [this] { Button9Click(); });
   for (QPushButton* b : {ButtonMemo1, ButtonMemo2, ButtonMemo3, ButtonMemo4})
@@ -76,6 +76,7 @@ void TFormMain::connectBrowseHandlers() {
 }
 
 void TFormMain::ButtonOpenClick(QObject* Sender) {
+  if (!resolvePendingEdit()) return;
   FormMemo->EditAlias->setText(ComboBox_Alias->currentText());
   if (Sender == ButtonSEdit) CheckBoxQuery->setChecked(true);
   CloseDataSets();
@@ -91,6 +92,7 @@ void TFormMain::ButtonOpenClick(QObject* Sender) {
   if (CheckBoxIAuto->isChecked() && !readOnlyFallback_ && currentDataSet()->active())
     SpeedButtonGetSimpleInfClick();
   updateMruButtons(ComboBox_Tables->currentText());
+  openTablesText_ = ComboBox_Tables->currentText();
   korvel::db::Dataset* used =
       CheckBoxQuery->isChecked() ? static_cast<korvel::db::Dataset*>(QueryTmp) : Table_Paradox;
   if (used->active()) DBGrid1->setFocus();
@@ -175,11 +177,46 @@ void TFormMain::updateMruButtons(const QString& table) {
 }
 
 void TFormMain::ButtonCloseClick() {
+  if (!resolvePendingEdit()) return;
   CloseDataSets();
   ComboBox_Tables->setFocus();
 }
 
-void TFormMain::CheckBoxQueryClick() { CloseDataSets(); }
+void TFormMain::CheckBoxQueryClick(QCheckBox* Sender) {
+  if (!resolvePendingEdit()) {
+    // The user stays with the edit: the box goes back to where it was.
+    if (Sender) {
+      const QSignalBlocker blocker(Sender);
+      Sender->setChecked(!Sender->isChecked());
+    }
+    return;
+  }
+  CloseDataSets();
+}
+
+bool TFormMain::resolvePendingEdit() {
+  for (korvel::db::Dataset* ds : {static_cast<korvel::db::Dataset*>(Table_Paradox),
+                                  static_cast<korvel::db::Dataset*>(QueryTmp)}) {
+    if (ds->state() != DatasetState::Edit && ds->state() != DatasetState::Insert) continue;
+    const int answer = korvel::prompt().message(
+        QStringLiteral("編集中のデータがまだ書き込まれていません。書き込みますか？\n"
+                       "（いいえ：編集を取り消す　キャンセル：閉じずに編集を続ける）"),
+        QStringLiteral("確認"), korvel::PromptIcon::Question,
+        korvel::PromptYes | korvel::PromptNo | korvel::PromptCancel);
+    if (answer == korvel::PromptCancel) return false;
+    if (answer == korvel::PromptNo) {
+      ds->cancel();
+      continue;
+    }
+    try {
+      ds->post();
+    } catch (const EngineError& e) {
+      korvel::showError(e.lastMessage());
+      return false;
+    }
+  }
+  return true;
+}
 
 void TFormMain::Button8Click() {
   try {
@@ -199,6 +236,7 @@ void TFormMain::Button9Click() {
 
 void TFormMain::ButtonMemo1Click(QPushButton* Sender) {
   CheckBoxQuery->setChecked(false);
+  if (CheckBoxQuery->isChecked()) return;  // the user stayed with an unposted edit
   const int index =
       ComboBox_Tables->findText(Sender->text(), Qt::MatchExactly | Qt::MatchCaseSensitive);
   if (index < 0) return;
@@ -206,6 +244,7 @@ void TFormMain::ButtonMemo1Click(QPushButton* Sender) {
   // stays open until the user opens the selected one.
   const QSignalBlocker blocker(ComboBox_Tables);
   ComboBox_Tables->setCurrentIndex(index);
+  openTablesText_ = ComboBox_Tables->currentText();
 }
 
 void TFormMain::DataSource_ParadoxStateChange() {

@@ -148,6 +148,10 @@ void TFormMain::FormShow() {
 }
 
 void TFormMain::ButtonGetTblNMClick() {
+  if (!resolvePendingEdit()) {
+    restoreAliasChoice();
+    return;
+  }
   if (!hasSelectedItem(ComboBox_Alias)) selectOrAppendText(ComboBox_Alias);
   const QString alias = ComboBox_Alias->currentText();
 
@@ -194,7 +198,25 @@ void TFormMain::ButtonGetTblNMClick() {
   }
 }
 
+// The alias box shows the alias of the open dataset again, after the user
+// chose to stay with an unposted edit rather than list another alias.
+void TFormMain::restoreAliasChoice() {
+  const QString alias = currentDataSet()->databaseName();
+  const QSignalBlocker blocker(ComboBox_Alias);
+  const int index = ComboBox_Alias->findText(alias, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (index >= 0)
+    ComboBox_Alias->setCurrentIndex(index);
+  else
+    ComboBox_Alias->setEditText(alias);
+}
+
 void TFormMain::ComboBox_TablesChange() {
+  if (!resolvePendingEdit()) {
+    // The user stays with the edit: the box shows the open table again.
+    const QSignalBlocker blocker(ComboBox_Tables);
+    ComboBox_Tables->setEditText(openTablesText_);
+    return;
+  }
   CloseDataSets();
   Table_Paradox->setDatabaseName(ComboBox_Alias->currentText());
   Table_Paradox->setTableName(ComboBox_Tables->currentText());
@@ -208,6 +230,7 @@ void TFormMain::ComboBox_TablesExit() {
 }
 
 void TFormMain::ComboBox_TablesKeyPress() {
+  if (!resolvePendingEdit()) return;
   CheckBoxQuery->setChecked(false);
   ButtonOpenClick(ComboBox_Tables);
 }
@@ -261,6 +284,10 @@ void TFormMain::resizeEvent(QResizeEvent* event) {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+  if (!resolvePendingEdit()) {
+    event->ignore();
+    return;
+  }
   FormClose();
   event->accept();
 }
