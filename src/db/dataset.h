@@ -71,6 +71,20 @@ class Dataset : public QObject {
   void deleteRecord();
   bool canModify() const;  // rows can be located and written
 
+  // A record's place that survives edits: its locator (key or row id) and
+  // the row it was at. Only datasets that can be modified have locators.
+  struct Bookmark {
+    QVector<QVariant> locator;
+    int row = -1;
+  };
+  Bookmark bookmark();  // of the current record; EngineError when there is none
+  // Moves to the bookmarked record wherever it sorts now (an edited key
+  // moves a record); false when the record is gone.
+  bool gotoBookmark(const Bookmark& mark);
+  // Reads the rows afresh, after writes that did not go through this
+  // dataset (or were rolled back). Only in Browse state.
+  void refresh();
+
   // Key search on the primary index: setKey(), assign key fields through
   // field(i).setEditText(), then gotoKey().
   void setKey();

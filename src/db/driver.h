@@ -29,6 +29,13 @@ enum class PagingStyle {
   Sequential,   // one forward cursor, re-run to go back
 };
 
+// How a write of many rows (WriteRun) keeps the rows before a refused one.
+enum class RunSafety {
+  StatementAtomic,  // a failed statement undoes only itself; the transaction goes on
+  Savepoints,       // a failed statement aborts the transaction: each row in a savepoint
+  Autocommit,       // not known: no run transaction, each row commits as posted
+};
+
 class Driver {
  public:
   virtual ~Driver() = default;
@@ -87,6 +94,12 @@ class Driver {
   // A key value given in an INSERT is stored as it was bound (no trigger can
   // change it), so the new row's key need not be returned.
   virtual bool storesKeysAsBound() const { return false; }
+  // How a run of many rows is written safely.
+  virtual RunSafety runSafety() const { return RunSafety::Autocommit; }
+  // Whether a transaction is still open on the connection (the database may
+  // have ended it itself after a failure). Where that cannot be asked, a
+  // transaction begun is taken as open: ending one that is not is harmless.
+  virtual bool inTransaction(const QSqlDatabase&) const { return true; }
   // A statement to run many times with new values (through Qt SQL unless
   // the driver runs it natively). EngineError with `context` on failure.
   virtual std::unique_ptr<RepeatedStatement> prepareRepeated(const QSqlDatabase& db, const QString& sql,

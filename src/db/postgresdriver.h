@@ -21,6 +21,7 @@ class PostgresDriver final : public Driver {
   std::vector<ColumnMeta> describe(const QSqlQuery& query) const override;
   QString physicalOrder() const override { return QStringLiteral("ctid"); }
   bool hasReturning() const override { return true; }
+  RunSafety runSafety() const override { return RunSafety::Savepoints; }
   QString columnType(const FieldDef& def) const override;
   std::vector<IndexDef> indexes(const QSqlDatabase& db, const TableName& table) override;
 

@@ -57,6 +57,11 @@ QSqlDatabase SqliteDriver::openFile(const QString& path, const QString& connecti
   return {};
 }
 
+bool SqliteDriver::inTransaction(const QSqlDatabase& db) const {
+  auto* handle = db.driver() ? nativeHandle<sqlite3>(db.driver()->handle(), "sqlite3*") : nullptr;
+  return handle && !sqlite3_get_autocommit(handle);
+}
+
 QSqlDatabase SqliteDriver::open(const Alias& alias, const QString& connectionName) {
   const QString path = alias.param(QStringLiteral("PATH"));
   if (path.isEmpty())

@@ -21,6 +21,8 @@ class SqliteDriver final : public Driver {
   bool hasReturning() const override { return true; }
   bool storesKeysAsBound() const override { return true; }
   bool keepsReadCursors() const override { return true; }
+  RunSafety runSafety() const override { return RunSafety::StatementAtomic; }
+  bool inTransaction(const QSqlDatabase& db) const override;
   QVariant toDriver(FieldKind kind, const QVariant& value) const override;
   std::unique_ptr<RepeatedStatement> prepareRepeated(const QSqlDatabase& db, const QString& sql,
                                                      const QString& context) const override;
