@@ -3,21 +3,23 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QSqlDatabase>
 #include <vector>
 
 #include "common/codepage.h"
-#include "common/datetime.h"
-#include "common/formats.h"
 #include "controls/combogrid.h"
 #include "controls/numedit.h"
-#include "db/engine.h"
 #include "db/query.h"
 #include "db/table.h"
+#include "db/writerun.h"
 #include "main/formmain.h"
 #include "main/testdata.h"
-#include "ui/datasource.h"
 #include "prompt/prompt.h"
+#include "ui/application.h"
+#include "ui/datasource.h"
+
+using korvel::db::Dataset;
+using korvel::db::EngineError;
+using korvel::db::WriteRun;
 
 namespace {
 
@@ -26,28 +28,6 @@ int numberOrZero(const QString& text) {
   const int value = text.trimmed().toInt(&ok);
   return ok ? value : 0;
 }
-
-// Generation posts many rows: one transaction spares a disk sync per row.
-// Where the driver has none, rows are committed one by one as posted.
-class GenerationTransaction {
- public:
-  explicit GenerationTransaction(const QString& alias) {
-    try {
-      db_ = korvel::db::Engine::instance().connection(alias);
-      open_ = db_.transaction();
-    } catch (const korvel::db::EngineError&) {
-      open_ = false;  // the dataset's own error will tell the user
-    }
-  }
-  // Whatever happens, the rows posted so far are kept.
-  ~GenerationTransaction() {
-    if (open_) db_.commit();
-  }
-
- private:
-  QSqlDatabase db_;
-  bool open_ = false;
-};
 
 // One column of a run: its settings in code page 932, the previous value
 // (written back into the grid's row 2 as well) and its field, looked up by
@@ -70,14 +50,72 @@ struct ColumnRun {
   korvel::db::Field* field = nullptr;
 };
 
+// The generation of one run: the columns to fill, the grid their values
+// are written back to, and the run of writes the records are posted in.
+struct Generation {
+  Dataset& ds;
+  TComboGrid& grid;
+  std::vector<ColumnRun>& columns;
+  WriteRun& writes;
+
+  // Assigns each column's next value to its field of the record being
+  // edited or appended and writes it back into the grid's row 2.
+  void fillRecord() {
+    for (ColumnRun& run : columns) {
+      const QString value = korvel::fromCp932(run.next());
+      if (!run.field) run.field = &ds.fieldByName(run.fieldName);
+      run.field->setEditText(value);
+      grid.SetCells(run.col, 2, value);
+    }
+  }
+
+  void post() {
+    writes.row([this] { ds.post(); });
+  }
+
+  // The cursor is at the last record.
+  void append(int count) {
+    for (int k = 1; k <= count; ++k) {
+      ds.append();
+      fillRecord();
+      post();
+      ds.next();
+    }
+  }
+
+  // Records first..last (1-based), as many as there are. The records of the
+  // range are located before any is edited: an edit that changes a key
+  // moves its record, and walking the rows while editing would then skip
+  // some records and edit others twice. The cursor is at the first record.
+  void overwrite(int first, int last) {
+    std::vector<Dataset::Bookmark> range;
+    for (int k = 1; k <= last && !ds.eof(); ++k) {
+      if (k >= first) range.push_back(ds.bookmark());
+      ds.next();
+    }
+    for (const Dataset::Bookmark& mark : range) {
+      if (!ds.gotoBookmark(mark))
+        throw EngineError(QStringLiteral("*E:上書きするレコードが見つかりません（削除されています）"));
+      ds.edit();
+      fillRecord();
+      post();
+    }
+  }
+};
+
+QString commitFailure(const EngineError& e) {
+  return QStringLiteral("*E:作成したデータを確定できませんでした。今回作成した分は書き込まれていません。(") +
+         e.lastMessage() + QLatin1Char(')');
+}
+
 }  // namespace
 
 void TFormMain::SpeedButtonDMakeClick() {
   const int first = std::max(1, numberOrZero(NumEditFirst->text()));
   const int last = std::max(first, numberOrZero(NumEditEnd->text()));
   const bool append = CheckBoxDApp->isChecked();
-  korvel::db::Dataset* ds = currentDataSet();
-  const int columns = std::min(ComboGrid1->ColCount() - 1, ds->active() ? ds->fieldCount() : 0);
+  Dataset* ds = currentDataSet();
+  const int columnCount = std::min(ComboGrid1->ColCount() - 1, ds->active() ? ds->fieldCount() : 0);
 
   // The grid is detached while rows are generated and shown again after.
   struct ControlsOff {
@@ -86,65 +124,71 @@ void TFormMain::SpeedButtonDMakeClick() {
     ~ControlsOff() { source->enableControls(); }
   } controlsOff(DataSource_Paradox);
 
-  // The format grid does not change during a run, except row 2, which is
-  // written back with every value: read each column's settings once.
-  std::vector<ColumnRun> runs;
+  QStringList problems;  // shown once the rows are committed
+  bool completed = false;
+  bool kept = true;
   ComboGrid1->setUpdatesEnabled(false);
   try {
-    for (int c = 1; c <= columns; ++c)
-      if (!ComboGrid1->Cells(c, 2).isEmpty()) runs.emplace_back(*ComboGrid1, c);
-    GenerationTransaction transaction(ds->databaseName());
+    // The format grid does not change during a run, except row 2, which is
+    // written back with every value: read each column's settings once.
+    std::vector<ColumnRun> columns;
+    for (int c = 1; c <= columnCount; ++c)
+      if (!ComboGrid1->Cells(c, 2).isEmpty()) columns.emplace_back(*ComboGrid1, c);
     append ? ds->last() : ds->first();
-    for (int k = 1; k <= last; ++k) {
-      if (append) {
-        ds->append();
-      } else {
-        if (ds->eof()) break;
-        if (k < first) {
-          ds->next();
-          continue;
-        }
-        ds->edit();
-      }
-      for (ColumnRun& run : runs) {
-        const QString value = korvel::fromCp932(run.next());
-        if (!run.field) run.field = &ds->fieldByName(run.fieldName);
-        run.field->setEditText(value);
-        ComboGrid1->SetCells(run.col, 2, value);
-      }
-      ds->post();
-      ds->next();
+    WriteRun writes(ds->databaseName());
+    Generation generation{*ds, *ComboGrid1, columns, writes};
+    try {
+      append ? generation.append(last) : generation.overwrite(first, last);
+      completed = true;
+    } catch (...) {
+      // Format, conversion, overflow and refused rows end the run; the
+      // records posted before stay. Anything else goes on to the
+      // application once the rows are committed.
+      problems << korvel::ui::exceptionText(std::current_exception());
     }
-  } catch (const korvel::db::EngineError& e) {
-    korvel::showError(e.lastMessage());
-  } catch (const std::exception& e) {
-    // Format, conversion, overflow and code page errors end the run.
-    // Exception texts are UTF-8.
-    korvel::showError(QString::fromUtf8(e.what()));
+    kept = writes.open();
+    if (kept) {
+      try {
+        writes.commit();
+      } catch (const EngineError& e) {
+        problems << commitFailure(e);
+        kept = false;
+      }
+    }
+  } catch (const std::exception&) {
+    problems << korvel::ui::exceptionText(std::current_exception());
   }
-
   ComboGrid1->setUpdatesEnabled(true);
 
-  if (ds == QueryTmp && append) {
+  if (!kept) {
+    // The run's rows are gone: the grid must not show them.
+    try {
+      ds->cancel();
+      ds->refresh();
+    } catch (const EngineError& e) {
+      problems << e.lastMessage();
+    }
+  }
+  for (const QString& problem : problems) korvel::showError(problem);
+
+  if (ds == QueryTmp && append && completed) {
     try {
       QueryTmp->close();
       QueryTmp->unprepare();
       QueryTmp->prepare();
       QueryTmp->open();
-    } catch (const korvel::db::EngineError& e) {
+    } catch (const EngineError& e) {
       korvel::showError(e.lastMessage());
     }
   }
 }
 
 void TFormMain::SpeedButtonKensuClick() {
-  korvel::db::Dataset* ds =
-      DataSource_Paradox->dataSet() == QueryTmp ? static_cast<korvel::db::Dataset*>(QueryTmp)
-                                                : Table_Paradox;
+  Dataset* ds = DataSource_Paradox->dataSet() == QueryTmp ? static_cast<Dataset*>(QueryTmp) : Table_Paradox;
   if (!ds->active()) return;
   try {
     LabelKensu->setText(QString::number(ds->recordCount()));
-  } catch (const korvel::db::EngineError& e) {
+  } catch (const EngineError& e) {
     korvel::showError(e.lastMessage());
   }
 }

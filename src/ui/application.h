@@ -4,6 +4,7 @@
 // an error box and the event loop goes on, so the window stays usable.
 
 #include <QApplication>
+#include <exception>
 
 namespace korvel::ui {
 
@@ -13,5 +14,9 @@ class Application : public QApplication {
 
   bool notify(QObject* receiver, QEvent* event) override;
 };
+
+// The text shown for an exception: an engine error's last entry, else the
+// UTF-8 text of what().
+QString exceptionText(std::exception_ptr error);
 
 }  // namespace korvel::ui

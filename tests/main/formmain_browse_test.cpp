@@ -359,6 +359,57 @@ TEST_F(TestDataRunTest, BadFormatEndsTheRunKeepingPostedRows) {
   EXPECT_EQ(rows(), 6);
 }
 
+// Rewriting the key column moves each edited record to the end of the key
+// order; every record of the range is still written exactly once.
+TEST_F(TestDataRunTest, OverwritingTheKeyVisitsEachRecordOfTheRangeOnce) {
+  prepare(false, "1", "3");
+  form->ComboGrid1->SetCells(1, 2, "100");
+  form->ComboGrid1->SetCells(1, 3, "1");
+  form->ComboGrid1->SetCells(2, 2, "0");
+  form->ComboGrid1->SetCells(2, 3, "1");
+  form->ComboGrid1->SetCells(2, 4, "K%d");
+  form->SpeedButtonDMakeClick();
+  EXPECT_EQ(env.prompt.messageCount(), 0) << env.prompt.lastMessage().toStdString();
+  EXPECT_EQ(rows(), 6);
+  EXPECT_EQ(code(101), "K1");
+  EXPECT_EQ(code(102), "K2");
+  EXPECT_EQ(code(103), "K3");
+  EXPECT_EQ(code(4), "C4");
+  EXPECT_EQ(env.queryValue("t.sqlite", "SELECT COUNT(*) FROM ITEMS WHERE ID < 100").toInt(), 3);
+  EXPECT_EQ(cell(1, 2), "103");
+  EXPECT_EQ(form->Table_Paradox->recordCount(), 6);
+
+  // Keys that now sort first: records 4 to 6 become 1 to 3.
+  form->NumEditFirst->setText("1");
+  form->NumEditEnd->setText("3");
+  form->ComboGrid1->SetCells(1, 2, "0");
+  form->SpeedButtonDMakeClick();
+  EXPECT_EQ(env.prompt.messageCount(), 0) << env.prompt.lastMessage().toStdString();
+  EXPECT_EQ(code(1), "K4");
+  EXPECT_EQ(code(3), "K6");
+  EXPECT_EQ(code(101), "K1");
+  EXPECT_EQ(rows(), 6);
+}
+
+// A row the database refuses ends the run; the rows posted before it stay
+// and the refused record stays unposted with its values.
+TEST_F(TestDataRunTest, ARefusedRowEndsTheRunKeepingTheRowsBefore) {
+  env.execSql("t.sqlite", {"INSERT INTO STRICT_T VALUES (9, 'taken')"});
+  openTable("STRICT_T");
+  form->CheckBoxDApp->setChecked(true);
+  form->NumEditFirst->setText("1");
+  form->NumEditEnd->setText("5");
+  form->ComboGrid1->SetCells(1, 2, "6");  // IDs 7, 8, then 9, which is taken
+  form->ComboGrid1->SetCells(1, 3, "1");
+  form->ComboGrid1->SetCells(2, 2, "n");
+  form->SpeedButtonDMakeClick();
+  ASSERT_EQ(env.prompt.messageCount(), 1);
+  EXPECT_EQ(env.queryValue("t.sqlite", "SELECT COUNT(*) FROM STRICT_T WHERE ID IN (7, 8)").toInt(), 2);
+  EXPECT_EQ(env.queryValue("t.sqlite", "SELECT COUNT(*) FROM STRICT_T").toInt(), 4);
+  EXPECT_EQ(form->Table_Paradox->state(), korvel::db::DatasetState::Insert);
+  EXPECT_EQ(cell(1, 2), "9");
+}
+
 // The grid's text travels as code page 932; the message shows it as typed.
 TEST_F(TestDataRunTest, OverflowMessageShowsTheJapaneseValueAsTyped) {
   for (const QString& initial : {QStringLiteral("数量922337203685478"),
