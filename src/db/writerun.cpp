@@ -19,23 +19,30 @@ QString runLostMessage() {
 
 WriteRun::WriteRun(const QString& alias) {
   Engine& engine = Engine::instance();
-  db_ = engine.connection(alias);
+  QSqlDatabase db = engine.connection(alias);
+  connectionName_ = db.connectionName();
   driver_ = &engine.driver(alias);
   switch (driver_->runSafety()) {
     case RunSafety::StatementAtomic: mode_ = Mode::Statement; break;
     case RunSafety::Savepoints: mode_ = Mode::Savepoint; break;
     case RunSafety::Autocommit: mode_ = Mode::Autocommit; return;
   }
-  if (!db_.transaction())
-    throw EngineError(errorEntries(db_.lastError(), QStringLiteral("Cannot begin a transaction")));
+  if (!db.transaction())
+    throw EngineError(errorEntries(db.lastError(), QStringLiteral("Cannot begin a transaction")));
 }
+
+// The engine closes a lost connection and its driver together: when the
+// connection is gone, so is the transaction.
+bool WriteRun::connectionKept() const { return QSqlDatabase::contains(connectionName_); }
+
+QSqlDatabase WriteRun::db() const { return QSqlDatabase::database(connectionName_, false); }
 
 WriteRun::~WriteRun() {
   if (state_ == State::Open && mode_ != Mode::Autocommit) rollback();
 }
 
 void WriteRun::exec(const QString& sql, const QString& context) {
-  QSqlQuery q(db_);
+  QSqlQuery q(db());
   execOrThrow(q, sql, context);
 }
 
@@ -69,7 +76,7 @@ void WriteRun::failRow(std::exception_ptr error) {
   } else if (mode_ == Mode::Statement) {
     // Some failures (a full disk, a conflict clause ROLLBACK) end the
     // transaction in SQLite itself.
-    lost = !driver_->inTransaction(db_);
+    lost = !connectionKept() || !driver_->inTransaction(db());
   }
   if (!lost) std::rethrow_exception(error);
   rollback();
@@ -91,11 +98,17 @@ void WriteRun::commit() {
     state_ = State::Done;
     return;
   }
-  if (db_.commit()) {
+  const QString context = QStringLiteral("Cannot commit the rows");
+  if (!connectionKept()) {
+    state_ = State::Done;
+    throw EngineError(QStringList{context, QStringLiteral("The connection to the database was closed")});
+  }
+  QSqlDatabase db = this->db();
+  if (db.commit()) {
     state_ = State::Done;
     return;
   }
-  const QStringList entries = errorEntries(db_.lastError(), QStringLiteral("Cannot commit the rows"));
+  const QStringList entries = errorEntries(db.lastError(), context);
   rollback();
   throw EngineError(entries);
 }
@@ -104,7 +117,9 @@ void WriteRun::commit() {
 // the connection does not hold it.
 void WriteRun::rollback() {
   state_ = State::Done;
-  if (driver_->inTransaction(db_)) db_.rollback();
+  if (!connectionKept()) return;
+  QSqlDatabase db = this->db();
+  if (driver_->inTransaction(db)) db.rollback();
 }
 
 }  // namespace korvel::db

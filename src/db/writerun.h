@@ -63,9 +63,13 @@ class WriteRun {
   [[noreturn]] void failRow(std::exception_ptr error);
   void exec(const QString& sql, const QString& context);
   void rollback();
+  bool connectionKept() const;
+  QSqlDatabase db() const;
 
-  QSqlDatabase db_;
-  Driver* driver_ = nullptr;
+  // By name, as datasets hold it: a copy of the connection would keep it
+  // from being closed by the engine.
+  QString connectionName_;
+  Driver* driver_ = nullptr;  // valid while connectionKept()
   Mode mode_ = Mode::Autocommit;
   State state_ = State::Open;
   bool savepointSet_ = false;
