@@ -76,6 +76,8 @@ CsvReader::CsvReader(const QString& path) : path_(path) {
     names << name;
   }
   if (!hasSchemaFile_) {
+    // Without a schema the file is written back with the line breaks it has.
+    schema_.crlf = start.offset < 2 || byteAt(start.offset - 1) != '\n' || byteAt(start.offset - 2) == '\r';
     for (const QString& name : names) schema_.columns.push_back({name, FieldKind::String, 0, false});
   } else {
     const QString schemaFile = schemaPathFor(path);
@@ -208,27 +210,21 @@ LocalRow CsvReader::convert(const std::vector<Field>& fields, int64_t line) {
   return row;
 }
 
-// Puts the cursor at the start of record n, from the nearest point known.
-void CsvReader::moveTo(int64_t n) {
-  if (n < cursorRecord_ || n - cursorRecord_ > kCheckpointEvery) {
-    const int64_t known = std::min<int64_t>(n / kCheckpointEvery, static_cast<int64_t>(checkpoints_.size()) - 1);
-    if (known * kCheckpointEvery > cursorRecord_ || n < cursorRecord_) {
-      cursor_ = checkpoints_[static_cast<size_t>(known)];
-      cursorRecord_ = known * kCheckpointEvery;
-    }
-  }
-  while (cursorRecord_ < n) {
-    if (!readRecord(cursor_, fields_)) throwFileError(path_, {}, QStringLiteral("no record %1").arg(n + 1));
-    ++cursorRecord_;
-    if (cursorRecord_ % kCheckpointEvery == 0 &&
-        cursorRecord_ / kCheckpointEvery == static_cast<int64_t>(checkpoints_.size()))
-      checkpoints_.push_back(cursor_);
+// Moves the cursor to the known record start nearest before record n when
+// that is nearer than where it stands (or n lies behind it).
+void CsvReader::jumpNear(int64_t n) {
+  if (n >= cursorRecord_ && n - cursorRecord_ < kCheckpointEvery) return;
+  const int64_t known = std::min<int64_t>(n / kCheckpointEvery, static_cast<int64_t>(checkpoints_.size()) - 1);
+  if (known * kCheckpointEvery > cursorRecord_ || n < cursorRecord_) {
+    cursor_ = checkpoints_[static_cast<size_t>(known)];
+    cursorRecord_ = known * kCheckpointEvery;
   }
 }
 
 int64_t CsvReader::rowCount() {
   if (count_ >= 0) return count_;
-  moveTo(static_cast<int64_t>(checkpoints_.size() - 1) * kCheckpointEvery);
+  parsedRecord_ = -1;  // fields_ is used for the walk
+  jumpNear(static_cast<int64_t>(checkpoints_.size() - 1) * kCheckpointEvery);
   Position at = cursor_;
   int64_t n = cursorRecord_;
   while (readRecord(at, fields_)) {
@@ -240,16 +236,48 @@ int64_t CsvReader::rowCount() {
   return count_;
 }
 
-LocalRow CsvReader::row(int64_t n) {
-  moveTo(n);
-  const int64_t line = cursor_.line;
-  Position at = cursor_;
-  if (!readRecord(at, fields_)) throwFileError(path_, {}, QStringLiteral("no record %1").arg(n + 1));
-  LocalRow result = convert(fields_, line);
-  cursor_ = at;
+// Puts the cursor at the start of record n and parses it into fields_
+// (nothing converted yet). False when the file holds fewer records.
+bool CsvReader::locate(int64_t n) {
+  if (n < 0 || (count_ >= 0 && n >= count_)) return false;
+  if (parsedRecord_ == n) return true;
+  if (parsedRecord_ >= 0 && parsedRecord_ == cursorRecord_ && n == cursorRecord_ + 1) {
+    cursor_ = parsedEnd_;  // the next record follows the one just parsed
+    noteRecordRead();
+  }
+  parsedRecord_ = -1;
+  jumpNear(n);
+  while (cursorRecord_ < n) {
+    if (!readRecord(cursor_, fields_)) {
+      count_ = cursorRecord_;
+      return false;
+    }
+    noteRecordRead();
+  }
+  parsedEnd_ = cursor_;
+  if (!readRecord(parsedEnd_, fields_)) {
+    count_ = cursorRecord_;
+    return false;
+  }
+  parsedRecord_ = n;
+  return true;
+}
+
+bool CsvReader::readRow(int64_t n, LocalRow& out) {
+  if (!locate(n)) return false;
+  out = convert(fields_, cursor_.line);
+  return true;
+}
+
+void CsvReader::noteRecordRead() {
   ++cursorRecord_;
   if (cursorRecord_ % kCheckpointEvery == 0 && cursorRecord_ / kCheckpointEvery == static_cast<int64_t>(checkpoints_.size()))
     checkpoints_.push_back(cursor_);
+}
+
+LocalRow CsvReader::row(int64_t n) {
+  LocalRow result;
+  if (!readRow(n, result)) throwFileError(path_, {}, QStringLiteral("no record %1").arg(n + 1));
   return result;
 }
 
@@ -315,7 +343,7 @@ void CsvWriter::flushBuffer() {
 }
 
 void CsvWriter::append(const LocalRow& row, int64_t rowNumber) {
-  if (committed_) fail(QStringLiteral("the table was already written"));
+  if (committed_ || finished_) fail(QStringLiteral("the table was already written"));
   if (row.size() != static_cast<int>(schema_.columns.size()))
     fail(QStringLiteral("row %1 has %2 values for %3 columns").arg(rowNumber + 1).arg(row.size()).arg(schema_.columns.size()));
   for (int i = 0; i < row.size(); ++i) {
@@ -332,8 +360,9 @@ void CsvWriter::append(const LocalRow& row, int64_t rowNumber) {
   endLine();
 }
 
-void CsvWriter::commit() {
-  if (committed_) return;
+void CsvWriter::finish() {
+  if (finished_) return;
+  if (committed_) fail(QStringLiteral("the table was already written"));
   flushBuffer();
   if (::fsync(fd_) != 0 || ::close(fd_) != 0) {
     fd_ = -1;
@@ -347,9 +376,16 @@ void CsvWriter::commit() {
     const bool written = fd >= 0 && writeAll(fd, text.data(), text.size()) && ::fsync(fd) == 0;
     if (fd >= 0) ::close(fd);
     if (!written) fail(QStringLiteral("cannot write %1: %2").arg(schemaTemp_, systemError()));
-    if (std::rename(QFile::encodeName(schemaTemp_).constData(), QFile::encodeName(schemaPathFor(path_)).constData()) != 0)
-      fail(QStringLiteral("cannot replace %1: %2").arg(schemaPathFor(path_), systemError()));
   }
+  finished_ = true;
+}
+
+void CsvWriter::commit() {
+  if (committed_) return;
+  finish();
+  if (withSchemaFile_ &&
+      std::rename(QFile::encodeName(schemaTemp_).constData(), QFile::encodeName(schemaPathFor(path_)).constData()) != 0)
+    fail(QStringLiteral("cannot replace %1: %2").arg(schemaPathFor(path_), systemError()));
   if (std::rename(QFile::encodeName(temp_).constData(), QFile::encodeName(path_).constData()) != 0)
     fail(QStringLiteral("cannot replace %1: %2").arg(path_, systemError()));
   committed_ = true;

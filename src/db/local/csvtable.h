@@ -36,6 +36,11 @@ class CsvReader {
 
   int64_t rowCount();  // reads to the end of the file once
   LocalRow row(int64_t n);  // EngineError naming the line when it is damaged
+  // Record n into `out`; false when the file holds fewer records. EngineError
+  // naming the line when it is damaged.
+  bool readRow(int64_t n, LocalRow& out);
+  // Whether record n exists (parses the file up to it, converts nothing).
+  bool exists(int64_t n) { return locate(n); }
   bool changedOnDisk() const;
 
  private:
@@ -48,7 +53,9 @@ class CsvReader {
     bool quoted = false;
   };
   bool readRecord(Position& at, std::vector<Field>& fields);
-  void moveTo(int64_t n);
+  void jumpNear(int64_t n);
+  void noteRecordRead();  // the cursor passed one record
+  bool locate(int64_t n);
   LocalRow convert(const std::vector<Field>& fields, int64_t line);
   QString text(const std::string& bytes, int64_t line) const;
   int byteAt(int64_t offset);
@@ -66,6 +73,8 @@ class CsvReader {
   Position cursor_;
   int64_t count_ = -1;
   std::vector<Field> fields_;
+  int64_t parsedRecord_ = -1;  // the record whose fields are in fields_, parsed at cursor_
+  Position parsedEnd_;         // where that record ends
 };
 
 // Writes a CSV table (and, when asked, its schema file) to temporary files
@@ -78,6 +87,10 @@ class CsvWriter {
   CsvWriter& operator=(const CsvWriter&) = delete;
   // EngineError naming the row and column when a value cannot be written.
   void append(const LocalRow& row, int64_t rowNumber);
+  // Flushes the table (and schema) to temporary files on the disk; nothing
+  // is replaced yet.
+  void finish();
+  // finish(), then puts the files in place by rename.
   void commit();
 
  private:
@@ -91,6 +104,7 @@ class CsvWriter {
   bool withSchemaFile_;
   int fd_ = -1;
   std::string out_;
+  bool finished_ = false;
   bool committed_ = false;
 };
 

@@ -264,6 +264,19 @@ const char* ParadoxReader::rawRecord(int64_t n) {
   return cache_.data() + (n - block.first) * layout_.recordSize;
 }
 
+LocalRow ParadoxReader::leadingFields(int64_t n, int count) {
+  const char* raw = rawRecord(n);
+  count = std::min(count, static_cast<int>(columns_.size()));
+  LocalRow row(count);
+  for (int i = 0; i < count; ++i) row[i] = decodeField(static_cast<size_t>(i), raw + offsets_[static_cast<size_t>(i)], n);
+  return row;
+}
+
+int64_t ParadoxReader::recordOffset(int64_t n) {
+  const Block& block = blockOf(n);
+  return block.offset + ParadoxLayout::kBlockHeader + (n - block.first) * layout_.recordSize;
+}
+
 LocalRow ParadoxReader::decode(const char* raw, int64_t n) {
   LocalRow row(static_cast<int>(columns_.size()));
   for (size_t i = 0; i < columns_.size(); ++i) row[static_cast<int>(i)] = decodeField(i, raw + offsets_[i], n);

@@ -43,6 +43,10 @@ class ParadoxReader {
   const char* rawRecord(int64_t n);
   LocalRow decode(const char* raw, int64_t n);
   LocalRow row(int64_t n) { return decode(rawRecord(n), n); }
+  // The first `count` fields of record n (its key, when count is keyFields()).
+  LocalRow leadingFields(int64_t n, int count);
+  // Where record n starts in the file.
+  int64_t recordOffset(int64_t n);
   // Walks every block, so that a record count that does not match the blocks
   // is reported now. EngineError when it does not.
   void checkBlocks();

@@ -1,33 +1,25 @@
 #include "db/local/paradoxwriter.h"
 
 #include "db/local/pxlib.h"
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QDate>
-#include <QDateTime>
 #include <QFile>
 #include <QDir>
 #include <QFileInfo>
-#include <QTime>
 #include <atomic>
-#include <cmath>
 #include <cstring>
 
 #include "common/codepage.h"
 #include "db/local/pagedfile.h"
+#include "db/local/paradoxrecord.h"
 #include "db/local/paradoxreader.h"
 
 namespace korvel::db::local {
 namespace {
 
-constexpr int64_t kJulianOffset = 1721425;
-constexpr int64_t kMsPerDay = 86400000;
 constexpr int kMaxNameBytes = 25;
-// pxlib packs memos of up to 2048 bytes into shared blocks whose table has
-// room for 64 of them, but it only checks the space left; memos shorter than
-// this could overflow the table, so they are refused.
-constexpr int kSmallestSharedMemo = 49;
 
 QString temporaryPath(const QString& path) {
   static std::atomic<int> serial{0};
@@ -36,6 +28,15 @@ QString temporaryPath(const QString& path) {
                                          .arg(info.fileName())
                                          .arg(QCoreApplication::applicationPid())
                                          .arg(++serial));
+}
+
+// Flushes a file pxlib wrote and closed to the disk.
+bool syncFile(const QString& path) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  return synced;
 }
 
 }  // namespace
@@ -160,94 +161,15 @@ void ParadoxWriter::fail(const QString& message) const {
 std::string ParadoxWriter::encode(const LocalRow& row, int64_t rowNumber) {
   if (row.size() != static_cast<int>(fields_.size())) fail(QStringLiteral("row %1 has the wrong number of values").arg(rowNumber + 1));
   std::string record(static_cast<size_t>(recordSize_), '\0');
-  pxdoc_t* doc = files_->doc;
   char* at = record.data();
   for (size_t i = 0; i < fields_.size(); ++i) {
-    const ParadoxField& f = fields_[i];
-    const QVariant& value = row[static_cast<int>(i)];
-    const QString& name = names_[static_cast<int>(i)];
-    const auto refuse = [&](const QString& why) {
-      fail(QStringLiteral("row %1, field %2: %3").arg(rowNumber + 1).arg(name, why));
-    };
-    char* p = at;
-    at += f.length;
-    if (value.isNull()) continue;  // a field of zero bytes is NULL
-    switch (f.type) {
-      case pxAlpha:
-      case pxMemo: {
-        const QString text = value.toString();
-        std::string bytes;
-        int bad = -1;
-        if (!tryToCp932(text, bytes, &bad))
-          refuse(QStringLiteral("character %1 has no code page 932 form").arg(text.mid(bad, 1)));
-        if (bytes.find('\0') != std::string::npos) refuse(QStringLiteral("the text holds a zero character"));
-        if (f.type == pxAlpha) {
-          if (bytes.size() > static_cast<size_t>(f.length))
-            refuse(QStringLiteral("%1 bytes do not fit a field of %2").arg(bytes.size()).arg(f.length));
-          std::memcpy(p, bytes.data(), bytes.size());
-          break;
-        }
-        if (bytes.empty()) break;
-        const int kept = f.length - 10;
-        if (static_cast<int>(bytes.size()) > kept && static_cast<int>(bytes.size()) < kSmallestSharedMemo)
-          refuse(QStringLiteral("a memo of %1 bytes cannot be written to a field keeping %2 bytes in the record")
-                     .arg(bytes.size()).arg(kept));
-        files_->lastError.clear();
-        if (PX_put_data_blob(doc, p, f.length, bytes.data(), static_cast<int>(bytes.size())) < 0)
-          refuse(QStringLiteral("pxlib cannot write the memo: %1").arg(files_->lastError));
-        break;
-      }
-      case pxShort: {
-        bool ok = false;
-        const int v = value.toInt(&ok);
-        if (!ok || v < -32767 || v > 32767) refuse(QStringLiteral("%1 is outside -32767..32767").arg(value.toString()));
-        PX_put_data_short(doc, p, 2, static_cast<short>(v));
-        break;
-      }
-      case pxLong:
-      case pxAutoInc: {
-        bool ok = false;
-        const qlonglong v = value.toLongLong(&ok);
-        if (!ok || v < -2147483647LL || v > 2147483647LL)
-          refuse(QStringLiteral("%1 is outside -2147483647..2147483647").arg(value.toString()));
-        PX_put_data_long(doc, p, 4, static_cast<int>(v));
-        break;
-      }
-      case pxNumber:
-      case pxCurrency: {
-        bool ok = false;
-        const double v = value.toDouble(&ok);
-        if (!ok || !std::isfinite(v)) refuse(QStringLiteral("%1 is not a number").arg(value.toString()));
-        PX_put_data_double(doc, p, 8, v);
-        break;
-      }
-      case pxLogical:
-        PX_put_data_byte(doc, p, 1, value.toBool() ? 1 : 0);
-        break;
-      case pxDate: {
-        const QDate date = value.toDate();
-        if (!date.isValid() || date.year() < 1) refuse(QStringLiteral("%1 is not a date Paradox can hold").arg(value.toString()));
-        PX_put_data_long(doc, p, 4, static_cast<int>(date.toJulianDay() - kJulianOffset));
-        break;
-      }
-      case pxTime: {
-        const QTime time = value.toTime();
-        if (!time.isValid()) refuse(QStringLiteral("%1 is not a time").arg(value.toString()));
-        PX_put_data_long(doc, p, 4, time.msecsSinceStartOfDay());
-        break;
-      }
-      case pxTimestamp: {
-        const QDateTime stamp = value.toDateTime();
-        if (!stamp.isValid() || stamp.date().year() < 1)
-          refuse(QStringLiteral("%1 is not a date and time Paradox can hold").arg(value.toString()));
-        const double ms = double(stamp.date().toJulianDay() - kJulianOffset) * kMsPerDay +
-                          stamp.time().msecsSinceStartOfDay();
-        PX_put_data_double(doc, p, 8, ms);
-        break;
-      }
-      default:
-        refuse(QStringLiteral("fields of type %1 cannot be written").arg(f.type));
+    QString why;
+    files_->lastError.clear();
+    if (encodeParadoxField(files_->doc, fields_[i], row[static_cast<int>(i)], at, true, &why) != FieldEncoding::Done) {
+      if (!files_->lastError.isEmpty()) why += QStringLiteral(": ") + files_->lastError;
+      fail(QStringLiteral("row %1, field %2: %3").arg(rowNumber + 1).arg(names_[static_cast<int>(i)], why));
     }
+    at += fields_[i].length;
   }
   return record;
 }
@@ -264,7 +186,7 @@ void ParadoxWriter::checkKeyOrder(const std::string& record) {
 }
 
 void ParadoxWriter::appendRecord(const std::string& record) {
-  if (committed_) fail(QStringLiteral("the table was already written"));
+  if (committed_ || finished_) fail(QStringLiteral("the table was already written"));
   if (record.size() != static_cast<size_t>(recordSize_)) fail(QStringLiteral("record of the wrong size"));
   checkKeyOrder(record);
   files_->lastError.clear();
@@ -301,13 +223,23 @@ void ParadoxWriter::writeIndex() {
     fail(QStringLiteral("pxlib cannot write the primary index: %1").arg(files.lastError));
 }
 
-void ParadoxWriter::commit() {
-  if (committed_) return;
+void ParadoxWriter::finish() {
+  if (finished_) return;
+  if (committed_) fail(QStringLiteral("the table was already written"));
   Files& files = *files_;
   if (keyFields_ > 0) writeIndex();
   files.closeDocuments();  // writes what pxlib still holds, closes the memo file
   if (!files.db->commit() || (files.px && !files.px->commit()))
     fail(QStringLiteral("cannot write to the disk: %1").arg(QString::fromLocal8Bit(strerror(errno))));
+  if (!files.mbTemp.isEmpty() && !syncFile(files.mbTemp))
+    fail(QStringLiteral("cannot write %1 to the disk").arg(files.mbTemp));
+  finished_ = true;
+}
+
+void ParadoxWriter::commit() {
+  if (committed_) return;
+  finish();
+  Files& files = *files_;
   const auto place = [&](QString& temp, const QString& ext) {
     if (temp.isEmpty()) return;
     const QString target = ext.isEmpty() ? path_ : companionFile(path_, ext);

@@ -37,7 +37,10 @@ class ParadoxWriter {
   // layout without memo fields).
   void appendRecord(const std::string& record);
   void append(const LocalRow& row, int64_t rowNumber) { appendRecord(encode(row, rowNumber)); }
-  // Writes the primary index and puts the files in place.
+  // Writes the primary index and flushes every file to the disk; the table
+  // is not replaced yet. EngineError when the disk refuses.
+  void finish();
+  // finish(), then puts the files in place, each by one rename.
   void commit();
   int64_t records() const { return records_; }
 
@@ -59,6 +62,7 @@ class ParadoxWriter {
   bool hasMemo_ = false;
   int64_t records_ = 0;
   std::string lastKey_;
+  bool finished_ = false;
   bool committed_ = false;
   struct Files;
   std::unique_ptr<Files> files_;
