@@ -24,6 +24,7 @@ void Dataset::open() {
   if (databaseName_.isEmpty()) throw EngineError(QStringLiteral("No alias is given for the dataset"));
   Engine& engine = Engine::instance();
   impl_->reset();
+  impl_->tableType.clear();
   impl_->connectionName = engine.connection(databaseName_).connectionName();
   impl_->driver = &engine.driver(databaseName_);
   try {
@@ -336,7 +337,7 @@ bool Dataset::gotoKey() {
 
 QString Dataset::driverName() const {
   if (!active() || !impl_->driver) return {};
-  return impl_->driver->tableType().left(31);
+  return (impl_->tableType.isEmpty() ? impl_->driver->tableType() : impl_->tableType).left(31);
 }
 
 QVariant Dataset::rowValue(int row, int column) {

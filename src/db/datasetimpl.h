@@ -54,6 +54,7 @@ struct Dataset::Impl {
   Dataset* self;
   QString connectionName;
   Driver* driver = nullptr;
+  QString tableType;  // of the open dataset (Dataset::driverName)
   RowSource source;
   std::vector<FieldInfo> fields;
   std::vector<Field> fieldObjects;

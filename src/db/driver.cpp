@@ -8,6 +8,7 @@
 #include <QSqlIndex>
 #include <QSqlRecord>
 
+#include "db/directorydriver.h"
 #include "db/engineerror.h"
 #include "db/odbcdriver.h"
 #include "db/postgresdriver.h"
@@ -20,6 +21,7 @@ std::unique_ptr<Driver> Driver::create(const QString& aliasType) {
   if (type == u"SQLITE") return std::make_unique<SqliteDriver>();
   if (type == u"POSTGRESQL") return std::make_unique<PostgresDriver>();
   if (type == u"ODBC") return std::make_unique<OdbcDriver>();
+  if (type == u"PARADOX" || type == u"ASCII") return std::make_unique<DirectoryDriver>();
   return nullptr;
 }
 
@@ -32,6 +34,41 @@ void Driver::addPrimaryKey(QSqlDatabase& db, const TableName& table, const QStri
   execOrThrow(q,
               QStringLiteral("ALTER TABLE %1 ADD PRIMARY KEY (%2)").arg(quoteTable(table), quoted.join(u", ")),
               QStringLiteral("Cannot add the primary index to %1").arg(table.text()));
+}
+
+QString Driver::tableTypeOf(const QSqlDatabase&, const TableName&) { return tableType(); }
+
+void Driver::createTable(QSqlDatabase& db, const TableName& table, const std::vector<FieldDef>& fields,
+                         const QStringList& primaryKey, bool replacing) {
+  const QString quoted = quoteTable(table);
+  QStringList columns;
+  for (const auto& def : fields)
+    columns << quoteName(def.name) + u' ' + columnType(def) + (def.required ? QStringLiteral(" NOT NULL") : QString());
+  if (!primaryKey.isEmpty()) {
+    QStringList keys;
+    for (const auto& f : primaryKey) keys << quoteName(f);
+    columns << QStringLiteral("PRIMARY KEY (%1)").arg(keys.join(QStringLiteral(", ")));
+  }
+  const QString context = QStringLiteral("Cannot create table %1").arg(table.text());
+  QSqlQuery q(db);
+  const bool transaction = db.transaction();
+  try {
+    if (replacing) execOrThrow(q, QStringLiteral("DROP TABLE %1").arg(quoted), context);
+    execOrThrow(q, QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted, columns.join(QStringLiteral(", "))), context);
+    if (transaction && !db.commit()) throw EngineError(errorEntries(db.lastError(), context));
+  } catch (...) {
+    if (transaction) db.rollback();
+    throw;
+  }
+}
+
+TableName Driver::asciiTable(QSqlDatabase&, const QString& fileName) {
+  throw EngineError(QStringList{QStringLiteral("Cannot open the text table %1").arg(fileName),
+                                QStringLiteral("ASCII text tables are kept in a directory: give a directory as the database name")});
+}
+
+void Driver::createAsciiTable(QSqlDatabase& db, const QString& fileName, const std::vector<FieldDef>&, const QStringList&) {
+  asciiTable(db, fileName);
 }
 
 QStringList Driver::tableNames(const QSqlDatabase& db, bool withExtensions, bool withSystemTables) {

@@ -109,6 +109,28 @@ class Driver {
   // Column type text for a field definition in CREATE TABLE.
   virtual QString columnType(const FieldDef& def) const = 0;
 
+  // The table type of one table; tableType() unless the driver holds tables
+  // of several kinds (a directory: "PARADOX" and "ASCIIDRV").
+  virtual QString tableTypeOf(const QSqlDatabase& db, const TableName& table);
+  // Creates `table` from field definitions, `primaryKey` its primary index
+  // (may be empty), replacing the table when `replacing`. By default a DROP
+  // and a CREATE TABLE in one transaction.
+  virtual void createTable(QSqlDatabase& db, const TableName& table, const std::vector<FieldDef>& fields,
+                           const QStringList& primaryKey, bool replacing);
+  // The ASCII text table over file `fileName`, and its creation. Only
+  // drivers over a directory hold text tables: EngineError otherwise.
+  virtual TableName asciiTable(QSqlDatabase& db, const QString& fileName);
+  virtual void createAsciiTable(QSqlDatabase& db, const QString& fileName, const std::vector<FieldDef>& fields,
+                                const QStringList& primaryKey);
+  // A page read by OFFSET costs as little anywhere in a table as at its
+  // start: pages are read by position, never by neighbouring keys.
+  virtual bool cheapOffsets() const { return false; }
+  // The text to run for a statement as the user wrote it.
+  virtual QString statementText(const QString& sql) const { return sql; }
+  // An open connection is used again: a driver over files takes in tables
+  // added or removed since.
+  virtual void refresh(QSqlDatabase&) {}
+
   // The columns of a result, each typed by `meta` from the driver's type
   // code, length and precision.
   static std::vector<ColumnMeta> describeRecord(const QSqlQuery& query,

@@ -34,11 +34,30 @@ struct Engine::Impl {
   std::set<Dataset*> datasets;
   int connectionSerial = 0;
 
+  // Directories named where an alias is expected, by absolute path.
+  std::map<QString, Alias> directories;
+
   const Alias& alias(const QString& name) {
     if (!loaded) loadFromFile();
-    const Alias* found = registry.find(name);
-    if (!found) throw EngineError(QStringLiteral("Unknown alias: %1").arg(name));
-    return *found;
+    if (const Alias* found = registry.find(name)) return *found;
+    if (const Alias* directory = directoryAlias(name)) return *directory;
+    throw EngineError(QStringLiteral("Unknown alias: %1").arg(name));
+  }
+  // A directory path typed where an alias name is expected stands for an
+  // alias of type PARADOX over that directory.
+  const Alias* directoryAlias(const QString& text) {
+    const QFileInfo info(text.trimmed());
+    if (text.trimmed().isEmpty() || !info.isDir()) return nullptr;
+    const QString path = info.absoluteFilePath();
+    auto [it, added] = directories.try_emplace(path);
+    if (added) it->second = Alias{path, {{QStringLiteral("TYPE"), QStringLiteral("PARADOX")}, {QStringLiteral("PATH"), path}}};
+    return &it->second;
+  }
+  // The key of an alias's connection: directories by their exact path.
+  QString connectionKey(const Alias& alias) const {
+    const auto it = directories.find(alias.name);
+    if (it != directories.end() && &it->second == &alias) return QStringLiteral("directory:") + alias.name;
+    return AliasRegistry::lookupName(alias.name);
   }
 
   QStringList loadFromFile();
@@ -124,11 +143,14 @@ void Engine::closeConnections() {
 
 QSqlDatabase Engine::connection(const QString& aliasName) {
   const Alias& alias = impl_->alias(aliasName);
-  const QString key = AliasRegistry::lookupName(alias.name);
+  const QString key = impl_->connectionKey(alias);
   if (auto it = impl_->connections.find(key); it != impl_->connections.end()) {
     {
       QSqlDatabase db = QSqlDatabase::database(it->second.name, false);
-      if (it->second.driver->isAlive(db)) return db;
+      if (it->second.driver->isAlive(db)) {
+        it->second.driver->refresh(db);
+        return db;
+      }
     }
     // The connection was lost or ended by the server: what reads through it
     // is closed, and a new connection is opened in its place.
@@ -151,7 +173,7 @@ QSqlDatabase Engine::connection(const QString& aliasName) {
 
 Driver& Engine::driver(const QString& aliasName) {
   connection(aliasName);
-  return *impl_->connections.at(AliasRegistry::lookupName(impl_->alias(aliasName).name)).driver;
+  return *impl_->connections.at(impl_->connectionKey(impl_->alias(aliasName))).driver;
 }
 
 void Engine::registerDataset(Dataset* dataset) { impl_->datasets.insert(dataset); }

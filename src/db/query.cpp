@@ -67,7 +67,8 @@ int Query::execSql() {
   QSqlDatabase db = Engine::instance().connection(databaseName_);
   Engine::instance().releaseReadCursors();
   QSqlQuery q(db);
-  execOrThrow(q, trimStatement(sqlText()), QStringLiteral("Cannot execute the statement"));
+  execOrThrow(q, Engine::instance().driver(databaseName_).statementText(trimStatement(sqlText())),
+              QStringLiteral("Cannot execute the statement"));
   return q.numRowsAffected();
 }
 
@@ -78,7 +79,7 @@ void Query::openCursor() {
   Impl& impl = *this->impl();
   const QSqlDatabase db = impl.db();
   Driver& driver = *impl.driver;
-  const QString text = trimStatement(sqlText());
+  const QString text = driver.statementText(trimStatement(sqlText()));
   if (text.isEmpty()) throw EngineError(QStringLiteral("The query has no SQL text"));
   const SelectShape shape = analyzeSelect(text);
 

@@ -172,11 +172,12 @@ void Dataset::Impl::noteShortPage(int start, int rows) {
 std::vector<Row> Dataset::Impl::readPage(int start, int count) {
   if (bySequence()) return readSequential(start, count);
   std::vector<Row> rows;
-  if (driver->paging() == PagingStyle::LimitOffset && readByNeighbour(start, count, rows)) return rows;
+  if (driver->paging() == PagingStyle::LimitOffset && !driver->cheapOffsets() && readByNeighbour(start, count, rows))
+    return rows;
   if (!source.orderIsKey && driver->keepsReadCursors()) return readContinuing(start, count);
   // Pages past the middle of an ordered table are read backwards from its
   // end, so the last page costs as little as the first.
-  const bool reverse = knownCount >= 0 && source.orderIsKey && start > knownCount / 2;
+  const bool reverse = knownCount >= 0 && source.orderIsKey && start > knownCount / 2 && !driver->cheapOffsets();
   QSqlQuery q(db());
   q.setForwardOnly(true);
   if (reverse) {

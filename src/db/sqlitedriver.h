@@ -7,7 +7,7 @@
 
 namespace korvel::db {
 
-class SqliteDriver final : public Driver {
+class SqliteDriver : public Driver {
  public:
   QSqlDatabase open(const Alias& alias, const QString& connectionName) override;
   QString tableType() const override { return QStringLiteral("SQLITE"); }

@@ -56,18 +56,13 @@ void Table::addFieldDef(const QString& name, FieldKind kind, int size, bool requ
 // Rows are ordered by the primary key (else the driver's row locator, else
 // its physical order) so that pages stay stable and key positions can be
 // counted.
-static void checkTableType(TableType type) {
-  if (type == TableType::Ascii)
-    throw EngineError(QStringLiteral("ASCII text tables are not supported by this engine yet"));
-}
-
 void Table::openCursor() {
   if (tableName_.isEmpty()) throw EngineError(QStringLiteral("No table name is given"));
-  checkTableType(tableType_);
   Impl& impl = *this->impl();
-  const QSqlDatabase db = impl.db();
+  QSqlDatabase db = impl.db();
   Driver& driver = *impl.driver;
-  const TableName name = lookUp();
+  const TableName name = tableType_ == TableType::Ascii ? (table_ = driver.asciiTable(db, tableName_)) : lookUp();
+  impl.tableType = driver.tableTypeOf(db, name);
   const QString quoted = driver.quoteTable(name);
   const QStringList key = driver.primaryKey(db, name);
 
@@ -128,8 +123,16 @@ void Table::openCursor() {
 }
 
 bool Table::exists() {
-  const QSqlDatabase db = Engine::instance().connection(databaseName_);
+  QSqlDatabase db = Engine::instance().connection(databaseName_);
   Driver& driver = Engine::instance().driver(databaseName_);
+  if (tableType_ == TableType::Ascii) {
+    try {
+      driver.asciiTable(db, tableName_);
+      return true;
+    } catch (const EngineError&) {
+      return false;
+    }
+  }
   return (byParts_ ? driver.lookupTable(db, table_) : driver.findTable(db, tableName_)).has_value();
 }
 
@@ -137,32 +140,15 @@ void Table::createTable() {
   if (active()) throw EngineError(QStringLiteral("Cannot create the table of an open dataset"));
   if (tableName_.isEmpty()) throw EngineError(QStringLiteral("No table name is given"));
   if (fieldDefs_.empty()) throw EngineError(QStringLiteral("No field definitions for table %1").arg(tableName_));
-  checkTableType(tableType_);
   QSqlDatabase db = Engine::instance().connection(databaseName_);
   Driver& driver = Engine::instance().driver(databaseName_);
-  const bool replacing = exists();
-  const TableName name = lookUp();
-  const QString quoted = driver.quoteTable(name);
-  QStringList columns;
-  for (const auto& def : fieldDefs_)
-    columns << driver.quoteName(def.name) + u' ' + driver.columnType(def) +
-                   (def.required ? QStringLiteral(" NOT NULL") : QString());
-  if (!pendingPrimary_.isEmpty()) {
-    QStringList keys;
-    for (const auto& f : pendingPrimary_.split(u';', Qt::SkipEmptyParts)) keys << driver.quoteName(f);
-    columns << QStringLiteral("PRIMARY KEY (%1)").arg(keys.join(QStringLiteral(", ")));
-  }
-  const QString context = QStringLiteral("Cannot create table %1").arg(tableName_);
+  const QStringList primary = pendingPrimary_.split(u';', Qt::SkipEmptyParts);
   Engine::instance().releaseReadCursors();
-  QSqlQuery q(db);
-  const bool transaction = db.transaction();
-  try {
-    if (replacing) execOrThrow(q, QStringLiteral("DROP TABLE %1").arg(quoted), context);
-    execOrThrow(q, QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted, columns.join(QStringLiteral(", "))), context);
-    if (transaction && !db.commit()) throw EngineError(errorEntries(db.lastError(), context));
-  } catch (...) {
-    if (transaction) db.rollback();
-    throw;
+  if (tableType_ == TableType::Ascii) {
+    driver.createAsciiTable(db, tableName_, fieldDefs_, primary);
+  } else {
+    const bool replacing = exists();
+    driver.createTable(db, lookUp(), fieldDefs_, primary, replacing);
   }
   pendingPrimary_.clear();
 }

@@ -220,9 +220,12 @@ const LocalDirectory::Table* LocalDirectory::addFile(const QString& fileName, Lo
 
 QString LocalDirectory::pathFor(const QString& text, LocalFileKind kind) const {
   if (const Table* table = find(text); table && table->kind == kind) return table->path;
-  LocalFileKind named;
+  // A text table keeps any extension it is given (notes.txt); a Paradox
+  // table is always a .DB file.
   const QFileInfo info(text.trimmed());
-  if (isTableSuffix(info.suffix(), named) && named == kind) return QDir(path_).filePath(info.fileName());
+  const bool paradoxSuffix = info.suffix().compare(u"db", Qt::CaseInsensitive) == 0;
+  if (kind == LocalFileKind::Paradox ? paradoxSuffix : !info.suffix().isEmpty() && !paradoxSuffix)
+    return QDir(path_).filePath(info.fileName());
   return QDir(path_).filePath(info.fileName() + (kind == LocalFileKind::Paradox ? QStringLiteral(".DB") : QStringLiteral(".csv")));
 }
 
