@@ -12,6 +12,7 @@
 #include "db/local/paradoxreader.h"
 #include "db/query.h"
 #include "db/table.h"
+#include "db/writerun.h"
 #include "dbtestenv.h"
 
 namespace korvel::db::test {
@@ -233,6 +234,98 @@ TEST_F(DirectoryTest, AsciiTablesAreCreatedAndEditedThroughTheEngine) {
   local::CsvReader reader(file(QStringLiteral("notes.txt")));
   ASSERT_EQ(reader.rowCount(), 1);
   EXPECT_EQ(reader.row(0)[1].toString(), QStringLiteral("改行\nを含む, \"引用\""));
+}
+
+TEST_F(DirectoryTest, RowsPostedInOneRunAreWrittenOnceAndStayEditable) {
+  createCustomers();
+  Table t;
+  openTable(t, QStringLiteral("CUSTOMER"));
+  const QByteArray empty = [&] {
+    QFile f(file(QStringLiteral("CUSTOMER.DB")));
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+  }();
+  {
+    WriteRun run(QStringLiteral("FILES"));
+    for (int i = 1; i <= 300; ++i) run.row([&] { appendCustomer(t, i, QStringLiteral("行%1").arg(i)); });
+    QFile f(file(QStringLiteral("CUSTOMER.DB")));
+    f.open(QIODevice::ReadOnly);
+    EXPECT_EQ(f.readAll(), empty);  // nothing written before the commit
+    run.commit();
+  }
+  EXPECT_EQ(t.recordCount(), 300);
+  t.last();
+  t.edit();
+  t.fieldByName(QStringLiteral("NAME")).setEditText(QStringLiteral("最後"));
+  t.post();
+  t.close();
+  EXPECT_EQ(local::ParadoxReader(file(QStringLiteral("CUSTOMER.DB"))).row(299)[1].toString(), QStringLiteral("最後"));
+
+  // A table without key: an appended row stays current and editable after
+  // its commit rewrote the table.
+  Table log;
+  log.setDatabaseName(QStringLiteral("FILES"));
+  log.setTableName(QStringLiteral("LOG"));
+  log.addFieldDef(QStringLiteral("V"), FieldKind::Integer, 0, false);
+  log.createTable();
+  log.open();
+  for (int i = 1; i <= 3; ++i) {
+    log.append();
+    log.field(0).setEditText(QString::number(i));
+    log.post();
+    EXPECT_EQ(log.recNo(), i - 1);
+  }
+  log.first();
+  log.deleteRecord();
+  log.last();
+  log.edit();
+  log.field(0).setEditText(QStringLiteral("30"));
+  log.post();
+  log.close();
+  local::ParadoxReader reader(file(QStringLiteral("LOG.DB")));
+  ASSERT_EQ(reader.rowCount(), 2);
+  EXPECT_EQ(reader.row(0)[0].toInt(), 2);
+  EXPECT_EQ(reader.row(1)[0].toInt(), 30);
+}
+
+// Table and field names a careless user may choose reach exactly their own
+// file through every statement the engine builds.
+TEST_F(DirectoryTest, HostileNamesReachOnlyTheirOwnTable) {
+  createCustomers();
+  Table victim;
+  openTable(victim, QStringLiteral("CUSTOMER"));
+  appendCustomer(victim, 1, QStringLiteral("safe"));
+  victim.close();
+  const QString key = QStringLiteral(R"("k)"), value = QStringLiteral(R"(v'"x])");
+  for (const QString& name : {QStringLiteral(R"(x" ; DROP TABLE CUSTOMER; --)"), QStringLiteral("a.b"),
+                              QStringLiteral("x'y"), QStringLiteral("a[x]")}) {
+    SCOPED_TRACE(name.toStdString());
+    Table t;
+    t.setDatabaseName(QStringLiteral("FILES"));
+    t.setTableName(name);
+    t.addFieldDef(key, FieldKind::Integer, 0, false);
+    t.addFieldDef(value, FieldKind::String, 10, false);
+    t.addIndex(QString(), key, ixPrimary | ixUnique);
+    t.createTable();
+    t.open();
+    for (int i = 1; i <= 3; ++i) {
+      t.append();
+      t.field(0).setEditText(QString::number(i));
+      t.field(1).setEditText(QStringLiteral("v%1").arg(i));
+      t.post();
+    }
+    t.setKey();
+    t.field(0).setEditText(QStringLiteral("2"));
+    ASSERT_TRUE(t.gotoKey());
+    t.edit();
+    t.field(1).setEditText(QStringLiteral("two"));
+    t.post();
+    t.deleteRecord();
+    EXPECT_EQ(t.recordCount(), 2);
+    t.close();
+    EXPECT_TRUE(QFile::exists(file(name + QStringLiteral(".DB"))));
+  }
+  EXPECT_EQ(scalar(QStringLiteral("SELECT NAME FROM CUSTOMER")).toString(), QStringLiteral("safe"));
 }
 
 }  // namespace

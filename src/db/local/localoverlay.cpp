@@ -90,7 +90,6 @@ void LocalOverlay::clear() {
   added_.clear();
   byKey_.clear();
   log_.clear();
-  nextRowid_ = kFirstAddedRowid;
 }
 
 }  // namespace korvel::db::local

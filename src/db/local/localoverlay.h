@@ -4,8 +4,9 @@
 // file through them; the commit writes them at once. Every change is logged
 // so that a savepoint (or a failed statement) can be undone.
 //
-// Row ids: record n of the file is n + 1; added rows get ids from
-// kFirstAddedRowid on, which sort after every record of a file.
+// Records are named by their place in the file; added rows by row ids from
+// kFirstAddedRowid on (never used twice while the table is open), which
+// sort after the id of every record.
 
 #include <cstdint>
 #include <map>
@@ -49,7 +50,7 @@ class LocalOverlay {
   // Undo: a mark is a point in the log to return to.
   size_t mark() const { return log_.size(); }
   void undoTo(size_t mark);
-  void clear();
+  void clear();  // the ids of added rows go on counting
 
  private:
   enum class Step { Change, Remove, Add, ChangeAdded, RemoveAdded };

@@ -15,6 +15,7 @@
 #include "db/local/localsqlvalues.h"
 #include "db/local/paradoxpatch.h"
 #include "db/local/paradoxreader.h"
+#include "db/local/rowids.h"
 #include "db/local/rowwalk.h"
 
 namespace korvel::db::local {
@@ -143,10 +144,17 @@ class LocalVtab final : public sqlite3_vtab, public LocalVirtualTable {
       ++generation_;
       ordered_.reset();
       replaced_ = false;
+      // Ids of rows survive this program's own writing; a file another
+      // program changed starts afresh.
+      if (!keepIds_) rowIds_ = std::make_shared<const RowIds>();
+      keepIds_ = false;
     }
     return file_;
   }
-  void fileReplaced() override { replaced_ = true; }
+  void fileReplaced() override {
+    replaced_ = true;
+    keepIds_ = false;
+  }
   const std::vector<LocalColumn>& declaredColumns() const override { return columns_; }
   int declaredKeyColumns() const override { return keyColumns_; }
   bool needsRedeclaring() const override { return redeclare_ || !unreadable_.isEmpty(); }
@@ -155,6 +163,7 @@ class LocalVtab final : public sqlite3_vtab, public LocalVirtualTable {
   const std::vector<LocalColumn>& columns() const { return columns_; }
   const LocalOverlay& overlay() const { return overlay_; }
   const uint64_t* generation() const { return &generation_; }
+  const std::shared_ptr<const RowIds>& rowIds() const { return rowIds_; }
   const QString& path() const { return path_; }
 
   // Whether the records of the current file are in strictly ascending key
@@ -211,19 +220,22 @@ class LocalVtab final : public sqlite3_vtab, public LocalVirtualTable {
     return false;
   }
 
+  // The record of the file holding `rowid` (-1: an added row, or none).
+  int64_t recordOf(int64_t rowid) {
+    if (overlay_.added(rowid)) return -1;
+    const int64_t record = rowIds_->recordOf(rowid);
+    if (record < 0 || overlay_.deleted(record) || !file_->exists(record))
+      throw EngineError(QStringLiteral("Row %1 of %2 is no longer there").arg(rowid).arg(path_));
+    return record;
+  }
+
   LocalRow currentRow(int64_t rowid) {
-    if (rowid < LocalOverlay::kFirstAddedRowid) {
-      const int64_t record = rowid - 1;
-      if (record < 0 || overlay_.deleted(record) || !file_->exists(record))
-        throw EngineError(QStringLiteral("Row %1 of %2 is no longer there").arg(rowid).arg(path_));
-      if (const LocalRow* changed = overlay_.changed(record)) return *changed;
-      LocalRow row;
-      file_->readRow(record, row);
-      return row;
-    }
-    const LocalOverlay::Added* added = overlay_.added(rowid);
-    if (!added) throw EngineError(QStringLiteral("Row %1 of %2 is no longer there").arg(rowid).arg(path_));
-    return added->row;
+    if (const LocalOverlay::Added* added = overlay_.added(rowid)) return added->row;
+    const int64_t record = recordOf(rowid);
+    if (const LocalRow* changed = overlay_.changed(record)) return *changed;
+    LocalRow row;
+    file_->readRow(record, row);
+    return row;
   }
 
   std::optional<Refusal> update(int argc, sqlite3_value** argv, sqlite_int64* newRowid) {
@@ -261,13 +273,12 @@ class LocalVtab final : public sqlite3_vtab, public LocalVirtualTable {
       *newRowid = overlay_.add(std::move(row), key);
       return std::nullopt;
     }
-    if (rowid >= LocalOverlay::kFirstAddedRowid) {
-      const LocalOverlay::Added* added = overlay_.added(rowid);
+    if (const LocalOverlay::Added* added = overlay_.added(rowid)) {
       if (keyColumns_ > 0 && key != added->key && keyTaken(key, -1, rowid)) return keyViolation();
       overlay_.changeAdded(rowid, std::move(row), key);
       return std::nullopt;
     }
-    const int64_t record = rowid - 1;
+    const int64_t record = recordOf(rowid);
     if (keyColumns_ > 0 && key != keyBytes(current, columns_, keyColumns_)) {
       // A record whose key changes moves to where its new key sorts.
       if (keyTaken(key, record, -1)) return keyViolation();
@@ -280,14 +291,8 @@ class LocalVtab final : public sqlite3_vtab, public LocalVirtualTable {
   }
 
   void remove(int64_t rowid) {
-    if (rowid >= LocalOverlay::kFirstAddedRowid) {
-      overlay_.removeAdded(rowid);
-      return;
-    }
-    const int64_t record = rowid - 1;
-    if (record < 0 || !file_->exists(record) || overlay_.deleted(record))
-      throw EngineError(QStringLiteral("Row %1 of %2 is no longer there").arg(rowid).arg(path_));
-    overlay_.remove(record);
+    if (overlay_.added(rowid)) overlay_.removeAdded(rowid);
+    else overlay_.remove(recordOf(rowid));
   }
 
   // The first half of the commit: everything that can fail. Records that
@@ -310,12 +315,19 @@ class LocalVtab final : public sqlite3_vtab, public LocalVirtualTable {
         return;
       }
     }
-    std::unique_ptr<LocalWriter> writer = file_->rewrite(keyColumns_ > 0 && !ordered());
-    RowWalk walk(file_, keyColumns_, &overlay_, &generation_, generation_);
+    const bool sort = keyColumns_ > 0 && !ordered();
+    std::unique_ptr<LocalWriter> writer = file_->rewrite(sort);
+    RowWalk walk(file_, keyColumns_, rowIds_, &overlay_, &generation_, generation_);
+    RowIds::Builder ids;
     int64_t written = 0;
-    for (walk.start(); !walk.atEnd(); walk.next()) writer->append(walk.row(), written++);
+    for (walk.start(); !walk.atEnd(); walk.next()) {
+      writer->append(walk.row(), written++);
+      ids.add(walk.rowid());
+    }
     writer->finish();
     writer_ = std::move(writer);
+    // Rows sorted anew cannot keep their ids.
+    pendingIds_ = std::make_shared<const RowIds>(sort ? RowIds() : ids.finish());
   }
 
   void commit() {
@@ -324,11 +336,12 @@ class LocalVtab final : public sqlite3_vtab, public LocalVirtualTable {
     if (patch_) {
       patch_->commit();
       patch_.reset();
-      replaced_ = true;
+      replaced_ = keepIds_ = true;
     }
     if (writer_) {
       std::unique_ptr<LocalWriter> writer = std::move(writer_);
-      replaced_ = true;
+      replaced_ = keepIds_ = true;
+      rowIds_ = pendingIds_;
       writer->commit();
     }
   }
@@ -339,7 +352,7 @@ class LocalVtab final : public sqlite3_vtab, public LocalVirtualTable {
     writer_.reset();  // removes its temporary files
     if (patch_) {
       std::unique_ptr<ParadoxPatch> patch = std::move(patch_);
-      replaced_ = true;
+      replaced_ = keepIds_ = true;
       patch->rollback();
     }
   }
@@ -374,6 +387,9 @@ class LocalVtab final : public sqlite3_vtab, public LocalVirtualTable {
   uint64_t generation_ = 0;
   std::optional<bool> ordered_;
   bool replaced_ = false;
+  bool keepIds_ = false;
+  std::shared_ptr<const RowIds> rowIds_ = std::make_shared<const RowIds>();
+  std::shared_ptr<const RowIds> pendingIds_;
   bool redeclare_ = false;
   LocalOverlay overlay_;
   std::vector<size_t> savepoints_;
@@ -493,7 +509,8 @@ int bestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
   bool ordered = info->nOrderBy > 0;
   for (int i = 0; i < info->nOrderBy && ordered; ++i) {
     const auto& term = info->aOrderBy[i];
-    ordered = !term.desc && (keyed ? term.iColumn == i && i < table.keyColumns() : term.iColumn == -1 && i == 0);
+    ordered = !term.desc && (keyed ? term.iColumn == i && i < table.keyColumns()
+                                   : term.iColumn == -1 && i == 0 && table.rowIds()->ascending());
   }
   info->orderByConsumed = ordered;
   // OFFSET can be taken over only when every row the walk gives is a row of
@@ -566,16 +583,18 @@ int filter(sqlite3_vtab_cursor* base, int plan, const char*, int argc, sqlite3_v
   auto* cursor = static_cast<LocalCursor*>(base);
   LocalVtab& table = cursor->table();
   return guarded(base->pVtab, [&] {
-    cursor->walk.emplace(cursor->file, table.keyColumns(), &table.overlay(), table.generation(), *table.generation());
+    const std::shared_ptr<const RowIds> ids = table.rowIds();
+    cursor->walk.emplace(cursor->file, table.keyColumns(), ids, &table.overlay(), table.generation(), *table.generation());
     RowWalk& walk = *cursor->walk;
     int next = 0;
     const auto argument = [&]() -> sqlite3_value* { return next < argc ? argv[next++] : nullptr; };
     if (plan & kRowidEq) {
       sqlite3_value* value = argument();
       const int64_t rowid = value && sqlite3_value_type(value) == SQLITE_INTEGER ? sqlite3_value_int64(value) : 0;
-      if (rowid <= 0) walk.limitRecords(0, 0), walk.limitAddedIds(0, 0);
-      else if (rowid < LocalOverlay::kFirstAddedRowid) walk.limitRecords(rowid - 1, rowid), walk.limitAddedIds(0, 0);
-      else walk.limitRecords(0, 0), walk.limitAddedIds(rowid, rowid + 1);
+      const int64_t record = ids->recordOf(rowid);
+      if (table.overlay().added(rowid)) walk.limitRecords(0, 0), walk.limitAddedIds(rowid, rowid + 1);
+      else if (record >= 0) walk.limitRecords(record, record + 1), walk.limitAddedIds(0, 0);
+      else walk.limitRecords(0, 0), walk.limitAddedIds(0, 0);
       walk.start();
       return SQLITE_OK;
     }
@@ -587,14 +606,15 @@ int filter(sqlite3_vtab_cursor* base, int plan, const char*, int argc, sqlite3_v
       const double first = low ? (inclusive ? std::ceil(v) : std::floor(v) + 1) : (inclusive ? std::floor(v) + 1 : std::ceil(v));
       return static_cast<int64_t>(std::clamp(first, -1.0, 9.0e18));
     };
+    // Ranges of ids are ranges of records only while ids grow with them.
     if (plan & kRowidLow) {
       const int64_t low = rowidArgument(plan & kRowidLowInclusive, true);
-      from = std::max<int64_t>(0, std::min(low, LocalOverlay::kFirstAddedRowid) - 1);
+      if (ids->ascending()) from = ids->firstRecordFrom(low);
       fromId = std::max(low, fromId);
     }
     if (plan & kRowidHigh) {
       const int64_t high = rowidArgument(plan & kRowidHighInclusive, false);  // exclusive
-      to = std::max<int64_t>(0, std::min(high, LocalOverlay::kFirstAddedRowid) - 1);
+      if (ids->ascending()) to = ids->firstRecordFrom(high);
       toId = high;
     }
     std::optional<RowWalk::KeyBound> low, high;

@@ -10,9 +10,9 @@ int comparePrefix(const std::string& key, const std::string& prefix) {
   return key.size() >= prefix.size() ? 0 : -1;
 }
 
-RowWalk::RowWalk(std::shared_ptr<LocalFile> file, int keyColumns, const LocalOverlay* overlay,
-                 const uint64_t* liveGeneration, uint64_t generation)
-    : file_(std::move(file)), keyColumns_(keyColumns), overlay_(overlay), liveGeneration_(liveGeneration),
+RowWalk::RowWalk(std::shared_ptr<LocalFile> file, int keyColumns, std::shared_ptr<const RowIds> ids,
+                 const LocalOverlay* overlay, const uint64_t* liveGeneration, uint64_t generation)
+    : file_(std::move(file)), keyColumns_(keyColumns), ids_(std::move(ids)), overlay_(overlay), liveGeneration_(liveGeneration),
       generation_(generation) {}
 
 const LocalOverlay* RowWalk::overlay() const {

@@ -13,6 +13,7 @@
 
 #include "db/local/localfile.h"
 #include "db/local/localoverlay.h"
+#include "db/local/rowids.h"
 
 namespace korvel::db::local {
 
@@ -20,7 +21,7 @@ class RowWalk {
  public:
   // `overlay` applies while *liveGeneration equals `generation` (the file
   // the changes refer to is the one walked).
-  RowWalk(std::shared_ptr<LocalFile> file, int keyColumns, const LocalOverlay* overlay,
+  RowWalk(std::shared_ptr<LocalFile> file, int keyColumns, std::shared_ptr<const RowIds> ids, const LocalOverlay* overlay,
           const uint64_t* liveGeneration, uint64_t generation);
 
   // Limits: records [from, to) (to -1: to the end of the file); added rows
@@ -51,7 +52,7 @@ class RowWalk {
 
   bool onRecord() const { return at_ == At::Record; }
   int64_t record() const { return record_; }  // file record of the current row
-  int64_t rowid() const { return at_ == At::Record ? record_ + 1 : addedId_; }
+  int64_t rowid() const { return at_ == At::Record ? ids_->idOf(record_) : addedId_; }
   const LocalRow& row();  // the current row (read on first use)
 
   const std::shared_ptr<LocalFile>& file() const { return file_; }
@@ -64,6 +65,7 @@ class RowWalk {
 
   std::shared_ptr<LocalFile> file_;
   int keyColumns_;
+  std::shared_ptr<const RowIds> ids_;
   const LocalOverlay* overlay_;
   const uint64_t* liveGeneration_;
   uint64_t generation_;

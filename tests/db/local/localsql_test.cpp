@@ -303,3 +303,31 @@ TEST_F(LocalSql, JapaneseKeysSortAndCompareInCodePage932Order) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LocalSql, RowIdsOfATableWithoutKeySurviveItsRewriting) {
+  LocalTableDef def{{{QStringLiteral("V"), FieldKind::Integer, 0}}, 0};
+  std::vector<LocalRow> rows;
+  for (int i = 1; i <= 10; ++i) rows.push_back({i});
+  writeTable(QStringLiteral("LOG.DB"), def, rows);
+  openDb();
+  run(QStringLiteral("BEGIN"));
+  run(QStringLiteral("DELETE FROM LOG WHERE V = 3"));
+  run(QStringLiteral("INSERT INTO LOG (V) VALUES (11)"));
+  const QString added = one(QStringLiteral("SELECT last_insert_rowid()"));
+  EXPECT_EQ(one(QStringLiteral("COMMIT")), QStringLiteral("(none)"));
+  EXPECT_EQ(one(QStringLiteral("SELECT V FROM LOG WHERE rowid = 7")), QStringLiteral("7"));
+  EXPECT_EQ(one(QStringLiteral("SELECT V FROM LOG WHERE rowid = %1").arg(added)), QStringLiteral("11")) << added.toStdString();
+  EXPECT_EQ(column(QStringLiteral("SELECT V FROM LOG WHERE rowid > 8 ORDER BY rowid")),
+            (QStringList{QStringLiteral("9"), QStringLiteral("10"), QStringLiteral("11")}));
+  EXPECT_EQ(one(QStringLiteral("SELECT COUNT(*) FROM LOG WHERE rowid < 5")), QStringLiteral("3"));
+  run(QStringLiteral("UPDATE LOG SET V = 70 WHERE rowid = 7"));
+  EXPECT_EQ(column(QStringLiteral("SELECT V FROM LOG ORDER BY rowid LIMIT 3 OFFSET 4")),
+            (QStringList{QStringLiteral("6"), QStringLiteral("70"), QStringLiteral("8")}));
+  ParadoxReader reader(path(QStringLiteral("LOG.DB")));
+  EXPECT_EQ(reader.rowCount(), 10);
+  EXPECT_EQ(reader.row(5)[0].toInt(), 70);
+}
+
+}  // namespace
