@@ -17,6 +17,9 @@
 //   USER NAME=scott
 //   PAGING=FETCH                optional: LIMIT, FETCH or SEQUENTIAL, how rows
 //                               are paged when the DBMS is not one it knows
+//   DBMS NAME=Oracle            optional: the DBMS the source is taken to be, in
+//                               place of the one it reports; it sets the table
+//                               type ("ORACLE", "MSACCESS", "POSTGRESQL" ...)
 //
 // Server aliases (POSTGRESQL, ODBC) ask for user and password at connection
 // unless LOGIN PROMPT=FALSE, when the driver's own means (a password file,

@@ -149,7 +149,10 @@ QSqlDatabase OdbcDriver::open(const Alias& alias, const QString& connectionName)
   db.setDatabaseName(alias.param(QStringLiteral("ODBC DSN")));
   db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=5"));
   openWithLogin(db, alias, connectionName);
-  tableType_ = tableTypeOfDbms(dbmsName(db));
+  // The alias may name the DBMS itself, for a source that reports it
+  // under another name (or, in tests, to treat a source as another DBMS).
+  const QString dbms = alias.param(QStringLiteral("DBMS NAME"));
+  tableType_ = tableTypeOfDbms(dbms.isEmpty() ? dbmsName(db) : dbms);
   // A blank means the source does not quote identifiers; '"' is then the
   // SQL standard's choice.
   const QString quote = infoText(db, SQL_IDENTIFIER_QUOTE_CHAR).trimmed();

@@ -156,6 +156,15 @@ class TFormMain : public QMainWindow {
   void SpeedButtonDMakeClick();
   void SpeedButtonKensuClick();
 
+  // The table information window.
+  void InfoDisplayClick();
+  // Fills the table information window from the current alias and table;
+  // false (the error shown) when the table cannot be opened.
+  bool LoadTableInfo();
+  // Gives the table information window its way back to this window's table
+  // list; called once both windows exist.
+  void LinkTableInfoWindow();
+
   // The dataset shown: QueryTmp when it is the data source's dataset, else
   // Table_Paradox.
   korvel::db::Dataset* currentDataSet() const;

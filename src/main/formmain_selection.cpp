@@ -94,14 +94,16 @@ void TFormMain::connectHandlers() {
 
   // Commands whose behaviour is not built yet say so instead of doing nothing.
   for (QPushButton* b : {ButtonAToClip, ButtonTToClip, BitBtnCopy, BitBtnExcelCopy, BitBtn1,
-                         SpeedButtonExec, SpeedButton3, SpeedButton4, Button10, ButtonMake,
+                         SpeedButtonExec, SpeedButton3, SpeedButton4, ButtonMake,
                          ButtonDBCopy, SpeedButton2})
     connect(b, &QPushButton::clicked, this, &TFormMain::showNotBuiltYet);
   connectBrowseHandlers();
   connectFormatGridHandlers();
   connect(SpeedButtonDMake, &QToolButton::clicked, this, [this] { SpeedButtonDMakeClick(); });
   connect(SpeedButtonKensu, &QToolButton::clicked, this, [this] { SpeedButtonKensuClick(); });
-  for (QAction* a : {InfoDisplay, N3, Contents1, About1})
+  connect(Button10, &QPushButton::clicked, this, [this] { InfoDisplayClick(); });
+  connect(InfoDisplay, &QAction::triggered, this, [this] { InfoDisplayClick(); });
+  for (QAction* a : {N3, Contents1, About1})
     connect(a, &QAction::triggered, this, &TFormMain::showNotBuiltYet);
 }
 

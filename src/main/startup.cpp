@@ -48,6 +48,7 @@ void createWindows() {
   FormCopyDB = new TFormCopyDB();
   FormTjusDebug = new TFormTjusDebug();
   FMPrgExecV6 = new TFMPrgExecV6();
+  FormMain->LinkTableInfoWindow();
 }
 
 void destroyWindows() {
