@@ -116,6 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
         ClosingPath{"EnterInTheTableBox",
                     [](TFormMain* f) { QTest::keyClick(f->ComboBox_Tables->lineEdit(), Qt::Key_Return); }},
         ClosingPath{"Close", [](TFormMain* f) { QTest::mouseClick(f->ButtonClose, Qt::LeftButton); }},
+        ClosingPath{"TableInfo", [](TFormMain* f) { QTest::mouseClick(f->Button10, Qt::LeftButton); }},
         ClosingPath{"ProgramClose", [](TFormMain* f) { f->close(); }}),
     [](const ::testing::TestParamInfo<ClosingPath>& info) { return std::string(info.param.name); });
 
