@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 
 #include "../common/sjis.h"
@@ -266,6 +267,54 @@ TEST_F(TblInfLite, ObjectCopiesTheGridIntoTheGenerator) {
   form->BitBtn2Click();
   FormSMake = nullptr;
   EXPECT_EQ(seen, QStringLiteral("NOTE/TMemoField/備考/"));
+}
+
+}  // namespace
+
+namespace {
+
+// A directory alias of Paradox files: the Paradox digit rule, and comments in
+// SysComment.DB keyed by the table name without its extension.
+class TblInfParadox : public TblInfTest {
+ protected:
+  void SetUp() override {
+    TblInfTest::SetUp();
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("tables"))));
+    writeAliases(QStringLiteral("[FILES]\nTYPE=PARADOX\nPATH=%1\n").arg(path(QStringLiteral("tables"))));
+    alias = QStringLiteral("FILES");
+    db::Table t;
+    t.setDatabaseName(alias);
+    t.setTableName(QStringLiteral("CUSTOMER"));
+    t.addFieldDef(QStringLiteral("CODE"), db::FieldKind::Integer, 0, false);
+    t.addFieldDef(QStringLiteral("NAME"), db::FieldKind::String, 20, false);
+    t.addFieldDef(QStringLiteral("BORN"), db::FieldKind::Date, 0, false);
+    t.addIndex(QString(), QStringLiteral("CODE"), db::ixPrimary | db::ixUnique);
+    t.createTable();
+  }
+};
+
+TEST_F(TblInfParadox, DigitsRuleAndCommentTable) {
+  ASSERT_TRUE(load(QStringLiteral("CUSTOMER.DB")));
+  EXPECT_EQ(form->Label_TableType->text(), QStringLiteral("PARADOX"));
+  EXPECT_TRUE(isParadoxTableType(form->Label_TableType->text()));
+  // Text fields show their length, others their data size; no decimals.
+  EXPECT_EQ(row(1), QStringLiteral(" 1|CODE|TIntegerField|4|右寄せ|Index|11||4|0"));
+  EXPECT_EQ(row(2), QStringLiteral(" 2|NAME|TStringField|21|左寄せ||20||20|0"));
+  EXPECT_EQ(row(3), QStringLiteral(" 3|BORN|TDateField|4|左寄せ||10||4|0"));
+
+  form->Edit_TableComment->setText(QStringLiteral("顧客"));
+  setComment(2, QStringLiteral("氏名"));
+  form->BitBtn_CommentClick();
+  EXPECT_EQ(prompt.messageCount(), 0) << prompt.lastMessage().toStdString();
+  EXPECT_TRUE(QFile::exists(path(QStringLiteral("tables/SysComment.DB"))));
+  EXPECT_EQ(value("SELECT \"Comment\" FROM \"SysComment\" WHERE \"File Name\" = 'CUSTOMER' AND "
+                  "\"Field Name\" = 'TableComment'"),
+            QStringLiteral("顧客"));
+
+  form->Edit_TableComment->clear();
+  ASSERT_TRUE(load(QStringLiteral("CUSTOMER")));
+  EXPECT_EQ(form->Edit_TableComment->text(), QStringLiteral("顧客"));
+  EXPECT_EQ(cell(kColComment, 2), QStringLiteral("氏名"));
 }
 
 }  // namespace
