@@ -13,6 +13,7 @@ class ConsolePrompt final : public Prompt {
               int buttons) override {
     std::fprintf(stderr, "[%s] %s\n", caption.toLocal8Bit().constData(),
                  text.toLocal8Bit().constData());
+    if (const int preset = promptDefaultOf(buttons)) return preset;
     for (int b : {PromptOk, PromptYes, PromptNo, PromptCancel})
       if (buttons & b) return b;
     return PromptOk;

@@ -24,6 +24,15 @@ enum PromptButton : int {
   PromptNo = 0x08,
 };
 
+// Or-ed into message()'s buttons: the button Enter presses and that a prompt
+// with no one to ask answers (otherwise the first offered button), e.g.
+// PromptYes | PromptNo | promptDefault(PromptNo) for a question whose safe
+// answer is No.
+constexpr int promptDefault(int button) { return button << 8; }
+// The buttons of a mask without its default, and the default (0 when none).
+constexpr int promptButtons(int buttons) { return buttons & 0xff; }
+constexpr int promptDefaultOf(int buttons) { return (buttons >> 8) & promptButtons(buttons); }
+
 struct LoginRequest {
   QString alias;
   QString userName;  // proposed; the user may change it

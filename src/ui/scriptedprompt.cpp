@@ -29,6 +29,7 @@ int ScriptedPrompt::message(const QString& text, const QString& caption,
     messageAnswers.pop_front();
     return answer;
   }
+  if (const int preset = promptDefaultOf(buttons)) return preset;
   for (int b : {PromptOk, PromptYes, PromptNo, PromptCancel})
     if (buttons & b) return b;
   return PromptOk;

@@ -1,7 +1,8 @@
 #pragma once
 // A Prompt for tests: records every request and answers from a script.
-// Unscripted requests get a neutral answer (first offered button, empty file
-// name, cancelled font and login, modal result 0), so a test never blocks.
+// Unscripted requests get a neutral answer (the default button, else the
+// first offered one; empty file name, cancelled font and login, modal
+// result 0), so a test never blocks.
 
 #include <QFont>
 #include <QList>

@@ -38,12 +38,16 @@ int WidgetPrompt::message(const QString& text, const QString& caption,
   const std::pair<int, QMessageBox::StandardButton> map[] = {
       {PromptOk, QMessageBox::Ok}, {PromptYes, QMessageBox::Yes},
       {PromptNo, QMessageBox::No}, {PromptCancel, QMessageBox::Cancel}};
-  for (auto [ours, theirs] : map)
-    if (buttons & ours) box.addButton(theirs);
-  if (buttons == 0) box.addButton(QMessageBox::Ok);
+  for (auto [ours, theirs] : map) {
+    if (!(buttons & ours)) continue;
+    box.addButton(theirs);
+    if (promptDefaultOf(buttons) == ours) box.setDefaultButton(theirs);
+  }
+  if (promptButtons(buttons) == 0) box.addButton(QMessageBox::Ok);
   const int pressed = box.exec();
   for (auto [ours, theirs] : map)
     if (pressed == theirs) return ours;
+  if (const int preset = promptDefaultOf(buttons)) return preset;
   return (buttons & PromptCancel) ? PromptCancel : PromptOk;
 }
 

@@ -9,11 +9,13 @@ TEST(ScriptedPrompt, RecordsMessagesAndAnswersFromItsScript) {
   script.messageAnswers.push_back(PromptNo);
   EXPECT_EQ(prompt().message("first", "c", PromptIcon::Question, PromptYes | PromptNo),
             PromptNo);
-  // Unscripted: the first offered button.
+  // Unscripted: the default button, else the first offered one.
+  EXPECT_EQ(prompt().message("q", "c", PromptIcon::Question, PromptYes | PromptNo | promptDefault(PromptNo)),
+            PromptNo);
   EXPECT_EQ(prompt().message("second", "c", PromptIcon::Error, PromptOk), PromptOk);
-  ASSERT_EQ(script.messageCount(), 2);
+  ASSERT_EQ(script.messageCount(), 3);
   EXPECT_EQ(script.lastMessage(), "second");
-  EXPECT_EQ(script.records[1].icon, PromptIcon::Error);
+  EXPECT_EQ(script.records[2].icon, PromptIcon::Error);
 }
 
 TEST(ScriptedPrompt, RestoresThePreviousPromptWhenDestroyed) {
