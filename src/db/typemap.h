@@ -20,6 +20,32 @@
 // p <= 4, Integer when p <= 9, Float otherwise; no precision -> Float.
 // A column whose type is not known (an expression) takes the kind of the
 // value the driver reports, else String.
+//
+// Tables built by the table creation window. Its field types (the ft names of
+// a type word, see tablemake/typewords.h) become field definitions of these
+// kinds, and each driver's columnType() writes the column type:
+//
+//   field type  kind      SQLite       PostgreSQL        ODBC: ORACLE  MSACCESS    other
+//   ftString    String    VARCHAR(n)   VARCHAR(n)        VARCHAR2(n)   TEXT(n)     VARCHAR(n)
+//   ftSmallint  Smallint  SMALLINT     SMALLINT          NUMBER(5)     SHORT       SMALLINT
+//   ftInteger   Integer   INTEGER      INTEGER           NUMBER(10)    LONG        INTEGER
+//   ftAutoInc   Integer   INTEGER      INTEGER           NUMBER(10)    LONG        INTEGER
+//   ftFloat     Float     DOUBLE       DOUBLE PRECISION  NUMBER        DOUBLE      FLOAT
+//   ftCurrency  Currency  CURRENCY     NUMERIC(19,4)     NUMBER(19,4)  CURRENCY    DECIMAL(19,4)
+//   ftBCD       Currency  CURRENCY     NUMERIC(19,4)     NUMBER(19,4)  CURRENCY    DECIMAL(19,4)
+//   ftBoolean   Boolean   BOOLEAN      BOOLEAN           NUMBER(1)     BIT         SMALLINT
+//   ftDate      Date      DATE         DATE              DATE          DATETIME    DATE
+//   ftTime      Time      TIME         TIME              DATE          DATETIME    TIME
+//   ftDateTime  DateTime  DATETIME     TIMESTAMP         TIMESTAMP     DATETIME    TIMESTAMP
+//   ftMemo      Memo      TEXT         TEXT              CLOB          MEMO        VARCHAR(4000)
+//   ftFmtMemo   Blob      BLOB         BYTEA             BLOB          LONGBINARY  BLOB
+//   ftGraphic   Blob      BLOB         BYTEA             BLOB          LONGBINARY  BLOB
+//
+// n is the digits of the grid row (255 when none are given). An ODBC source
+// that reports POSTGRESQL gets the PostgreSQL types. Field definitions carry
+// no automatic numbering, so ftAutoInc is a plain integer column; ftBCD, an
+// exact decimal, takes the exact currency type. On SQLite and PostgreSQL
+// every column reads back (map above) as the kind it was built from.
 
 #include <QString>
 #include <QMetaType>

@@ -155,6 +155,7 @@ class TFormMain : public QMainWindow {
   // Test data and record count.
   void SpeedButtonDMakeClick();
   void SpeedButtonKensuClick();
+  void ButtonMakeClick();  // the table creation window
 
   // The table information window.
   void InfoDisplayClick();

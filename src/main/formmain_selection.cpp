@@ -23,6 +23,7 @@
 #include "db/query.h"
 #include "db/table.h"
 #include "main/formmain.h"
+#include "tablemake/formtblmake.h"
 #include "ui/datasource.h"
 #include "prompt/prompt.h"
 
@@ -94,8 +95,7 @@ void TFormMain::connectHandlers() {
 
   // Commands whose behaviour is not built yet say so instead of doing nothing.
   for (QPushButton* b : {ButtonAToClip, ButtonTToClip, BitBtnCopy, BitBtnExcelCopy, BitBtn1,
-                         SpeedButtonExec, SpeedButton3, SpeedButton4, ButtonMake,
-                         ButtonDBCopy, SpeedButton2})
+                         SpeedButtonExec, SpeedButton3, SpeedButton4, ButtonDBCopy, SpeedButton2})
     connect(b, &QPushButton::clicked, this, &TFormMain::showNotBuiltYet);
   connectBrowseHandlers();
   connectFormatGridHandlers();
@@ -103,9 +103,12 @@ void TFormMain::connectHandlers() {
   connect(SpeedButtonKensu, &QToolButton::clicked, this, [this] { SpeedButtonKensuClick(); });
   connect(Button10, &QPushButton::clicked, this, [this] { InfoDisplayClick(); });
   connect(InfoDisplay, &QAction::triggered, this, [this] { InfoDisplayClick(); });
+  connect(ButtonMake, &QPushButton::clicked, this, [this] { ButtonMakeClick(); });
   for (QAction* a : {N3, Contents1, About1})
     connect(a, &QAction::triggered, this, &TFormMain::showNotBuiltYet);
 }
+
+void TFormMain::ButtonMakeClick() { korvel::prompt().showModal(FormTblMake); }
 
 void TFormMain::showNotBuiltYet() {
   StatusPanel1->setText(QStringLiteral("この機能はまだ組み込まれていません"));

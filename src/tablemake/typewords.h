@@ -57,6 +57,19 @@ inline constexpr std::array<TypeWord, 16> TypeWordTable{{
 // The field type the table gives a type word; nullopt when no row matches.
 std::optional<TFieldType> LookupTypeWord(std::string_view word);
 
+// The field type and size a grid row's type word, digits and decimals give.
+// NUMBER: decimals other than 0 give ftFloat; otherwise digits below 10
+// ftInteger, 10 to 14 ftCurrency, 15 and more ftFloat; NUMBER without digits
+// (any number, as in Oracle) ftFloat. The size is the digits. Other words go
+// through TypeWordTable; DATE has size 0, the others the digits. nullopt: the
+// word is refused.
+struct FieldTypeChoice {
+  TFieldType type;
+  int size;
+};
+std::optional<FieldTypeChoice> FieldTypeOfWord(std::string_view typeWord, std::optional<int> digits,
+                                               int decimals);
+
 // "ftString", "ftDate" ...: the type's name for status texts.
 std::string_view fieldTypeName(TFieldType type);
 
