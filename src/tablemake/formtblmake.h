@@ -21,6 +21,7 @@ class TComboGrid;
 
 namespace korvel::db {
 struct FieldDef;
+class Table;
 }
 
 class TFormTblMake : public QDialog {
@@ -97,6 +98,7 @@ class TFormTblMake : public QDialog {
   bool buildTable(TComboGrid* grid, const QString& database, const QString& table, const QString& primaryFields);
   bool tableStep();
   bool indexStep();
+  bool keyFieldMissing(korvel::db::Table& table);
 
   bool engineFailed_ = false;  // the last build step ended in an engine error
 };

@@ -263,6 +263,24 @@ void TFormTblMake::ButtonIdxMakeClick() {
   if (indexStep()) ButtonIdxMake->show();
 }
 
+// The first key list entry naming a field the table does not have, said in
+// an error box; false when every field is there.
+bool TFormTblMake::keyFieldMissing(Table& table) {
+  table.open();
+  for (int i = 0; i < ListBox1->count(); ++i) {
+    const auto [name, fields] = splitKeyEntry(ListBox1->item(i)->text());
+    for (const QString& field : fields.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+      if (field.trimmed().isEmpty() || table.findField(field.trimmed())) continue;
+      korvel::showError(QStringLiteral("*E:インデックス %1 の項目 %2 はテーブル %3 にありません")
+                            .arg(name.isEmpty() ? QString::number(i + 1) : name, field.trimmed(), table.tableName()));
+      table.close();
+      return true;
+    }
+  }
+  table.close();
+  return false;
+}
+
 // The key list's indexes: the first entry the primary index, later entries
 // descending indexes under their names. False after an engine error.
 bool TFormTblMake::indexStep() {
@@ -272,6 +290,8 @@ bool TFormTblMake::indexStep() {
   int made = 0;
   QStringList skipped;
   try {
+    // A misspelt field would make some drivers index a constant: check first.
+    if (keyFieldMissing(t)) return true;
     for (int i = 0; i < ListBox1->count(); ++i) {
       const auto [name, fields] = splitKeyEntry(ListBox1->item(i)->text());
       Label5->setText(name);

@@ -85,3 +85,24 @@ TEST(TypeWordTable, ExactCaseSensitiveWords) {
   for (const char* refused : {"CHAR", "NUMBER", "varchar2", "Date", "TSTRINGFIELD", ""})
     EXPECT_FALSE(LookupTypeWord(refused)) << refused;
 }
+
+TEST(FieldTypeOfWord, NumberSizesAndTypeWords) {
+  using T = TFieldType;
+  const auto type = [](const char* word, std::optional<int> digits, int decimals) {
+    const auto choice = FieldTypeOfWord(word, digits, decimals);
+    return choice ? std::make_pair(choice->type, choice->size) : std::make_pair(T::ftAutoInc, -1);
+  };
+  EXPECT_EQ(type("NUMBER", 9, 0), std::make_pair(T::ftInteger, 9));
+  EXPECT_EQ(type("NUMBER", 10, 0), std::make_pair(T::ftCurrency, 10));
+  EXPECT_EQ(type("NUMBER", 12, 0), std::make_pair(T::ftCurrency, 12));
+  EXPECT_EQ(type("NUMBER", 14, 0), std::make_pair(T::ftCurrency, 14));
+  EXPECT_EQ(type("NUMBER", 15, 0), std::make_pair(T::ftFloat, 15));
+  EXPECT_EQ(type("NUMBER", 4, 2), std::make_pair(T::ftFloat, 4));
+  EXPECT_EQ(type("NUMBER", 0, 0), std::make_pair(T::ftInteger, 0));  // a cell that is not a number
+  EXPECT_EQ(type("NUMBER", std::nullopt, 0), std::make_pair(T::ftFloat, 0));  // any number, as Oracle's NUMBER
+  EXPECT_EQ(type("VARCHAR2", 20, 0), std::make_pair(T::ftString, 20));
+  EXPECT_EQ(type("DATE", 8, 0), std::make_pair(T::ftDate, 0));
+  EXPECT_EQ(type("TDateTimeField", 8, 0), std::make_pair(T::ftDateTime, 8));
+  EXPECT_EQ(type("CHAR", 1, 0).second, -1);
+  EXPECT_EQ(type("number", 4, 0).second, -1);
+}
