@@ -245,7 +245,6 @@ void TFormTblMake::O1Click() {
                                                      QStringLiteral("SQL (*.sql *.SQL);;ALL (*)"));
   if (file.isEmpty()) return;
   Qz_ClearGrid(ComboGrid1);
-  for (int row = 1; row < ComboGrid1->RowCount(); ++row) ComboGrid1->SetCells(0, row, QString::number(row));
   ListBox1->clear();
   LoadTableDefinition(file);
 }

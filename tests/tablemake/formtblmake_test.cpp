@@ -181,16 +181,22 @@ TEST_F(FormTblMakeTest, BuildsAndRebuildsOnSqlite) {
   buildAndRebuild(sqliteAlias({}), QStringLiteral("EMP"));
 }
 
-TEST_F(FormTblMakeTest, BuildsAndRebuildsOnPostgres) {
+// Through Qt's PostgreSQL driver and through the PostgreSQL ODBC driver, one
+// after the other (they share the server's comment table).
+TEST_F(FormTblMakeTest, BuildsAndRebuildsOnPostgresAndOdbc) {
   KORVEL_REQUIRE_PG();
-  writeAliases(db::test::pgAliasSection(QStringLiteral("PG")));
-  const QString table = QStringLiteral("TM_EMP");
-  exec(QStringLiteral("PG"), QStringLiteral("DROP TABLE IF EXISTS \"%1\"").arg(table));
-  exec(QStringLiteral("PG"), QStringLiteral("CREATE TABLE IF NOT EXISTS \"SysComment\" (\"File Name\" VARCHAR(30), "
-                                            "\"Field Name\" VARCHAR(30), \"Comment\" VARCHAR(50), "
-                                            "PRIMARY KEY (\"File Name\", \"Field Name\"))"));
-  exec(QStringLiteral("PG"), QStringLiteral("DELETE FROM \"SysComment\" WHERE \"File Name\" = '%1'").arg(table));
-  buildAndRebuild(QStringLiteral("PG"), table);
+  writeAliases(db::test::pgAliasSection(QStringLiteral("PG")) + db::test::odbcAliasSection(QStringLiteral("ODBC")));
+  for (const QString alias : {QStringLiteral("PG"), QStringLiteral("ODBC")}) {
+    SCOPED_TRACE(alias.toStdString());
+    const QString table = QStringLiteral("TM_EMP_") + alias;
+    exec(alias, QStringLiteral("DROP TABLE IF EXISTS \"%1\"").arg(table));
+    exec(alias, QStringLiteral("CREATE TABLE IF NOT EXISTS \"SysComment\" (\"File Name\" VARCHAR(30), "
+                               "\"Field Name\" VARCHAR(30), \"Comment\" VARCHAR(50), "
+                               "PRIMARY KEY (\"File Name\", \"Field Name\"))"));
+    exec(alias, QStringLiteral("DELETE FROM \"SysComment\" WHERE \"File Name\" = '%1'").arg(table));
+    buildAndRebuild(alias, table);
+    prompt.clear();
+  }
 }
 
 TEST_F(FormTblMakeTest, CommentTableIsCreatedWithItsKeyOnFirstUse) {
