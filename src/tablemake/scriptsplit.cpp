@@ -155,9 +155,11 @@ KeyDefinition SplitKeyDefinition(std::string_view line) {
   const size_t close = open == std::string_view::npos ? open : line.find(')', open);
   if (close == std::string_view::npos) return key;
   key.hasColumnList = true;
+  bool quoted = false;  // a comma inside a double-quoted name is part of the name
   for (char c : line.substr(open + 1, close - open - 1)) {
-    if (c == ',') key.keyColumns += ';';
-    else if (c != '"') key.keyColumns += c;
+    if (c == '"') quoted = !quoted;
+    else if (c == ',' && !quoted) key.keyColumns += ';';
+    else key.keyColumns += c;
   }
   const auto tokens = script::tokenize(line.substr(0, open));
   for (size_t k = 0; k + 1 < tokens.size(); ++k)
@@ -167,6 +169,13 @@ KeyDefinition SplitKeyDefinition(std::string_view line) {
       break;
     }
   return key;
+}
+
+std::string KeyEntry(const KeyDefinition& key) {
+  std::string entry;
+  for (char c : key.namePart)
+    if (c != ',') entry += c;
+  return entry + ',' + key.keyColumns;
 }
 
 }  // namespace korvel

@@ -49,7 +49,8 @@ struct KeyDefinition {
 
 KeyDefinition SplitKeyDefinition(std::string_view line);
 
-// The key list entry of a key: name part + "," + key columns.
-inline std::string KeyEntry(const KeyDefinition& key) { return key.namePart + ',' + key.keyColumns; }
+// The key list entry of a key: name part + "," + key columns. A comma in a
+// (double-quoted) name is left out, so that the entry's first comma ends the name.
+std::string KeyEntry(const KeyDefinition& key);
 
 }  // namespace korvel

@@ -186,7 +186,7 @@ TEST_F(FormTblMakeTest, BuildsAndRebuildsOnSqlite) {
 TEST_F(FormTblMakeTest, BuildsAndRebuildsOnPostgresAndOdbc) {
   KORVEL_REQUIRE_PG();
   writeAliases(db::test::pgAliasSection(QStringLiteral("PG")) + db::test::odbcAliasSection(QStringLiteral("ODBC")));
-  for (const QString alias : {QStringLiteral("PG"), QStringLiteral("ODBC")}) {
+  for (const QString& alias : {QStringLiteral("PG"), QStringLiteral("ODBC")}) {
     SCOPED_TRACE(alias.toStdString());
     const QString table = QStringLiteral("TM_EMP_") + alias;
     exec(alias, QStringLiteral("DROP TABLE IF EXISTS \"%1\"").arg(table));

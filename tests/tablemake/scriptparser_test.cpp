@@ -2,6 +2,8 @@
 // produces, and scripts in the styles people keep.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "../common/sjis.h"
 #include "common/strings.h"
 #include "tablemake/scriptparser.h"
@@ -125,6 +127,9 @@ TEST(ScriptParser, Keys) {
       " D DATE -- d\n);");
   EXPECT_EQ(columnsOf(inl), (Texts{"NAME VARCHAR2 6, [UNIQUE]", "ID VARCHAR2 6, [CONSTRAINT T_PK PRIMARY KEY] ID", "D DATE D"}));
   EXPECT_EQ(inl.keyEntries, (Texts{"T_PK,ID", ",NAME"}));
+  // A quoted name's comma would end the name part early: it is left out.
+  EXPECT_EQ(parse("CREATE TABLE T (\n \"A,B\" DATE,\n CONSTRAINT \"PK,X\" PRIMARY KEY (\"A,B\"));").keyEntries,
+            (Texts{"PKX,A,B"}));
   // A key clause without a column list is still an entry (empty), and counted.
   const ScriptDefinition bare = parse("CREATE TABLE T (\n A DATE,\n CONSTRAINT PK PRIMARY KEY\n);");
   EXPECT_EQ(bare.keyEntries, (Texts{","}));
@@ -163,4 +168,26 @@ TEST(ScriptParser, ATableWithoutItsClosingParenthesis) {
   const ScriptDefinition as = parse("CREATE TABLE T AS SELECT * FROM U;");
   EXPECT_TRUE(as.columns.empty());
   EXPECT_EQ(as.unreadText, (Texts{"AS SELECT * FROM U;"}));
+}
+
+TEST(ScriptParser, AnyMixOfScriptPiecesReadsWithoutHarm) {
+  const char* pieces[] = {"CREATE", " TABLE ", "T", "(", ")", ",", ";", "--", "-- c,d", "/*", "*/", "'", "\"",
+                          "\"A,B\"", "\n", "\r\n", "\r", " ", "\t", "CONSTRAINT", " PRIMARY KEY ", "UNIQUE",
+                          "\x82", "\x82\xa0", "\x95\x5c", "DATE", "NUMBER(", "10", ",2)", "DEFAULT", "CHECK",
+                          "COMMENT ON COLUMN T.A IS 'x'", "ALTER TABLE T ADD ", "CREATE INDEX I ON T (A)", "/"};
+  std::mt19937 rng(7);
+  size_t sawColumns = 0;
+  for (int round = 0; round < 3000; ++round) {
+    std::string text = round % 4 ? "CREATE TABLE T (\n" : "";
+    for (int n = static_cast<int>(rng() % 80); n > 0; --n) text += pieces[rng() % std::size(pieces)];
+    const ScriptDefinition def = ParseScriptText(text);
+    for (const auto& column : def.columns) {
+      EXPECT_EQ(column.definition.name.find_first_of(" \t\r\n"), std::string::npos) << text;
+      EXPECT_EQ(column.definition.typeWord.find_first_of(" \t\r\n"), std::string::npos) << text;
+      EXPECT_EQ(column.definition.comment.find_first_of(" \t\r\n"), std::string::npos) << text;
+    }
+    for (const auto& entry : def.keyEntries) EXPECT_NE(entry.find(','), std::string::npos) << text;
+    sawColumns += def.columns.size();
+  }
+  EXPECT_GT(sawColumns, 1000u);  // the mix does reach the column list
 }
