@@ -5,14 +5,13 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QComboBox>
-#include <QSqlDatabase>
-#include <QSqlError>
 #include <QStatusBar>
 
 #include "common/codepage.h"
 #include "controls/combogrid.h"
 #include "db/engine.h"
 #include "db/table.h"
+#include "db/writerun.h"
 #include "prompt/prompt.h"
 #include "tablemake/formtblmake.h"
 #include "tablemake/typewords.h"
@@ -70,26 +69,6 @@ bool hasFields(const QString& fields) {
     if (!f.trimmed().isEmpty()) return true;
   return false;
 }
-
-// Rows written in one transaction where the driver has them: all or none.
-class CommentTransaction {
- public:
-  explicit CommentTransaction(const QString& alias) : db_(korvel::db::Engine::instance().connection(alias)) {
-    open_ = db_.transaction();
-  }
-  ~CommentTransaction() {
-    if (open_) db_.rollback();
-  }
-  void commit() {
-    if (open_ && !db_.commit())
-      throw EngineError(QStringList{QStringLiteral("Cannot write the comment rows"), db_.lastError().text()});
-    open_ = false;
-  }
-
- private:
-  QSqlDatabase db_;
-  bool open_ = false;
-};
 
 }  // namespace
 
@@ -201,44 +180,61 @@ bool TFormTblMake::WriteCommentRows(const QString& database, const QString& tabl
   if (!tableExistsIn(database, kCommentTable) && !buildTable(ComboGrid2, database, kCommentTable, kCommentKey))
     return false;
   int updated = 0, added = 0;
+  QStringList refused;  // rows the database did not take, with its reason
   try {
-    CommentTransaction transaction(database);
+    // One unit of work: a row the database refuses undoes only itself, and
+    // the rows after it are still written.
+    korvel::db::WriteRun run(database);
     Table comments;
     comments.setDatabaseName(database);
     comments.setTableName(kCommentTable);
     comments.open();
-    for (int row = 0; row < grid->RowCount(); ++row) {
+    for (int row = 0; row < grid->RowCount() && run.open(); ++row) {
       const QString name = row == 0 ? QStringLiteral("TableComment") : grid->Cells(nameCol, row).trimmed();
       if (name.isEmpty()) break;
-      comments.setKey();
-      comments.fieldByName(QStringLiteral("File Name")).setEditText(table);
-      comments.fieldByName(QStringLiteral("Field Name")).setEditText(name);
-      if (comments.gotoKey()) {
-        comments.edit();
-        ++updated;
-      } else {
-        comments.append();
-        comments.fieldByName(QStringLiteral("File Name")).setEditText(table);
-        comments.fieldByName(QStringLiteral("Field Name")).setEditText(name);
-        ++added;
+      const QString comment = row == 0 ? tableComment : grid->Cells(commentCol, row);
+      try {
+        run.row([&] {
+          comments.setKey();
+          comments.fieldByName(QStringLiteral("File Name")).setEditText(table);
+          comments.fieldByName(QStringLiteral("Field Name")).setEditText(name);
+          const bool found = comments.gotoKey();
+          if (found) {
+            comments.edit();
+          } else {
+            comments.append();
+            comments.fieldByName(QStringLiteral("File Name")).setEditText(table);
+            comments.fieldByName(QStringLiteral("Field Name")).setEditText(name);
+          }
+          comments.fieldByName(QStringLiteral("Comment")).setEditText(comment);
+          comments.post();
+          ++(found ? updated : added);
+        });
+      } catch (const EngineError& e) {
+        if (comments.state() == korvel::db::DatasetState::Edit || comments.state() == korvel::db::DatasetState::Insert)
+          comments.cancel();
+        refused << name + QStringLiteral(": ") + e.lastMessage();
+        if (!run.open()) throw;  // the database ended the whole run
       }
-      comments.fieldByName(QStringLiteral("Comment"))
-          .setEditText(row == 0 ? tableComment : grid->Cells(commentCol, row));
-      comments.post();
     }
     comments.close();
-    transaction.commit();
+    run.commit();
   } catch (const EngineError& e) {
     engineFailed_ = true;
     showEngineError(e);
     return false;
+  }
+  if (!refused.isEmpty()) {
+    engineFailed_ = true;
+    korvel::showError(QStringLiteral("*E:%1 に書き込めなかったコメントがあります。\r\n  ").arg(kCommentTable) +
+                      refused.join(QStringLiteral("\r\n  ")));
   }
   showStatus(built + QStringLiteral("  %1: コメント %2行 (更新 %3, 追加 %4)")
                          .arg(kCommentTable)
                          .arg(updated + added)
                          .arg(updated)
                          .arg(added));
-  return true;
+  return refused.isEmpty();
 }
 
 void TFormTblMake::ButtonTableMakeClick() {

@@ -212,10 +212,18 @@ TEST_F(FormTblMakeTest, CommentTableIsCreatedWithItsKeyOnFirstUse) {
   EXPECT_EQ(t.indexDefs()[0].fields, QStringLiteral("File Name;Field Name"));
   EXPECT_EQ(kinds(alias, QStringLiteral("SysComment")),
             (QStringList{"File Name TStringField30", "Field Name TStringField30", "Comment TStringField50"}));
-  // A second table's rows join the same comment table.
+  // A second table's rows join the same comment table. A comment longer
+  // than the comment field is refused and said; the rows after it are written.
   w->EditTableName->setText(QStringLiteral("T2"));
+  w->ComboGrid1->SetCells(8, 2, QString(51, QChar(u'長')));
   w->ButtonTableMakeClick();
   EXPECT_EQ(value(alias, QStringLiteral("SELECT COUNT(DISTINCT \"File Name\") FROM \"SysComment\"")).toInt(), 2);
+  EXPECT_EQ(value(alias, QStringLiteral("SELECT COUNT(*) FROM \"SysComment\" WHERE \"File Name\" = 'T2'")).toInt(), 8);
+  EXPECT_EQ(comment(alias, QStringLiteral("T2"), QStringLiteral("DEPTNO")), QStringLiteral("部門"));
+  ASSERT_EQ(prompt.messageCount(), 1);
+  EXPECT_TRUE(prompt.lastMessage().startsWith(QStringLiteral("*E:SysComment に書き込めなかったコメントがあります。\r\n  ENAME: ")))
+      << prompt.lastMessage().toStdString();
+  EXPECT_TRUE(w->ButtonTableMake->isHidden());
 }
 
 TEST_F(FormTblMakeTest, MakeIndexWithAndWithoutKeyEntries) {
@@ -300,23 +308,34 @@ TEST_F(FormTblMakeTest, HostileNamesReachTheDatabaseQuoted) {
   const QString alias = sqliteAlias({QStringLiteral("CREATE TABLE KEEP (A INTEGER)")});
   TFormTblMake w;
   w.ComboBox_Alias->setCurrentIndex(w.ComboBox_Alias->findText(alias));
-  const QString table = QStringLiteral("T\"; DROP TABLE KEEP; --");
+  // Names that start and end with a quote, hold brackets, dots, semicolons
+  // and comment marks. (A field name cannot hold ";": it separates the
+  // fields of an index.)
+  const QString table = QStringLiteral("\"X\"(A);DROP TABLE KEEP;--\"");
+  const QString field = QStringLiteral("[A'] OR \"1\"=\"1\" --.b");
+  const QString index = QStringLiteral("\"IX\"; DROP TABLE KEEP; --\"");
   w.EditTableName->setText(table);
-  // (A field name cannot hold ";", which separates the fields of an index,
-  // nor, on SQLite, a double quote, which Qt's driver drops from the names it reports.)
-  w.ComboGrid1->SetCells(1, 1, QStringLiteral("A' OR '1'='1 --"));
+  w.ComboGrid1->SetCells(1, 1, field);
   w.ComboGrid1->SetCells(2, 1, QStringLiteral("DATE"));
-  w.ListBox1->addItems({QStringLiteral(",A' OR '1'='1 --"), QStringLiteral("IX\"; DROP TABLE KEEP; --,A' OR '1'='1 --")});
+  w.ComboGrid1->SetCells(1, 2, QStringLiteral("B"));
+  w.ComboGrid1->SetCells(2, 2, QStringLiteral("DATE"));
+  w.ListBox1->addItems({u',' + field, index + QStringLiteral(",B")});
   w.ButtonTableIndexClick();
   EXPECT_EQ(prompt.messageCount(), 0) << prompt.lastMessage().toStdString();
   EXPECT_EQ(value(alias, QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'KEEP'")).toInt(), 1);
+  EXPECT_EQ(kinds(alias, table), (QStringList{field + QStringLiteral(" TDateField"), QStringLiteral("B TDateField")}));
   db::Table t;
   t.setDatabaseName(alias);
   t.setTableName(table);
   t.updateIndexDefs();
   ASSERT_EQ(t.indexDefs().size(), 2u);
-  EXPECT_EQ(t.indexDefs()[1].name, QStringLiteral("IX\"; DROP TABLE KEEP; --"));
-  EXPECT_EQ(comment(alias, QStringLiteral("T\"; DROP TABLE KEEP; --"), QStringLiteral("TableComment")), QString());
+  EXPECT_EQ(t.indexDefs()[0].fields, field);
+  EXPECT_EQ(t.indexDefs()[1].name, index);
+  QSqlQuery q(Engine::instance().connection(alias));
+  q.prepare(QStringLiteral("SELECT COUNT(*) FROM \"SysComment\" WHERE \"File Name\" = ?"));
+  q.addBindValue(table);
+  ASSERT_TRUE(q.exec() && q.next());
+  EXPECT_EQ(q.value(0).toInt(), 3);
 }
 
 TEST_F(FormTblMakeTest, WindowControlsAndKeys) {
