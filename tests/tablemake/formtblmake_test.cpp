@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -197,6 +198,55 @@ TEST_F(FormTblMakeTest, BuildsAndRebuildsOnPostgresAndOdbc) {
     buildAndRebuild(alias, table);
     prompt.clear();
   }
+}
+
+// A directory typed into the alias box: the table and SysComment are Paradox
+// table files there.
+TEST_F(FormTblMakeTest, BuildsParadoxTablesInADirectory) {
+  writeAliases(QString());
+  QDir().mkpath(path(QStringLiteral("pdx")));
+  TFormTblMake w;
+  prompt.clear();
+  w.ComboBox_Alias->setEditText(path(QStringLiteral("pdx")));
+  w.SelectAlias();
+  QFile file(path(QStringLiteral("staff.sql")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray::fromStdString(sj("-- 職員\n"
+                                          "CREATE TABLE STAFF (\n"
+                                          "  ID NUMBER(6),        -- 職員番号\n"
+                                          "  NAME VARCHAR2(20),   -- 氏名\n"
+                                          "  PAY NUMBER(9,2),     -- 給与\n"
+                                          "  JOINED DATE          -- 入社日\n"
+                                          "  , CONSTRAINT STAFF_PK PRIMARY KEY (ID)\n"
+                                          ");\n")));
+  file.close();
+  prompt.fileAnswers.push_back(file.fileName());
+  w.O1Click();
+  w.ButtonTableIndexClick();
+  EXPECT_EQ(prompt.messageCount(), 0) << prompt.lastMessage().toStdString();
+  EXPECT_TRUE(QFile::exists(path(QStringLiteral("pdx/STAFF.DB"))));
+  EXPECT_TRUE(QFile::exists(path(QStringLiteral("pdx/SysComment.DB"))));
+  const QString alias = w.ComboBox_Alias->currentText();
+  EXPECT_EQ(kinds(alias, QStringLiteral("STAFF")),
+            (QStringList{"ID TIntegerField", "NAME TStringField20", "PAY TFloatField", "JOINED TDateField"}));
+  db::Table t;
+  t.setDatabaseName(alias);
+  t.setTableName(QStringLiteral("STAFF"));
+  t.updateIndexDefs();
+  ASSERT_EQ(t.indexDefs().size(), 1u);
+  EXPECT_EQ(t.indexDefs()[0].fields, QStringLiteral("ID"));
+  EXPECT_EQ(comment(alias, QStringLiteral("STAFF"), QStringLiteral("NAME")), QStringLiteral("氏名"));
+  EXPECT_EQ(comment(alias, QStringLiteral("STAFF"), QStringLiteral("TableComment")), QStringLiteral("職員"));
+
+  // Rebuilt over its rows only when the user says so; the comment rows are updated in place.
+  exec(alias, QStringLiteral("INSERT INTO STAFF (ID, NAME) VALUES (1, 'A')"));
+  w.ComboGrid1->SetCells(8, 2, QStringLiteral("名前"));
+  prompt.messageAnswers.push_back(PromptYes);
+  w.ButtonTableMakeClick();
+  EXPECT_EQ(prompt.messageCount(), 1);
+  EXPECT_EQ(value(alias, QStringLiteral("SELECT COUNT(*) FROM STAFF")).toInt(), 0);
+  EXPECT_EQ(comment(alias, QStringLiteral("STAFF"), QStringLiteral("NAME")), QStringLiteral("名前"));
+  EXPECT_EQ(value(alias, QStringLiteral("SELECT COUNT(*) FROM \"SysComment\"")).toInt(), 5);
 }
 
 TEST_F(FormTblMakeTest, CommentTableIsCreatedWithItsKeyOnFirstUse) {
