@@ -169,10 +169,10 @@ void TFormTblMake::FormResize() {
 
   int y = top + 8;
   findChild<QLabel*>(QStringLiteral("Label1"))->setGeometry(kMargin, y + 3, 160, 20);
-  ComboBox_Alias->setGeometry(170, y, 280, 24);
-  findChild<QLabel*>(QStringLiteral("Label2"))->setGeometry(466, y + 3, 70, 20);
-  EditTableName->setGeometry(540, y, 220, 24);
-  LabelVersion->setGeometry(std::max(780, clientWidth - 90), y + 3, 80, 20);
+  ComboBox_Alias->setGeometry(170, y, 260, 24);
+  findChild<QLabel*>(QStringLiteral("Label2"))->setGeometry(446, y + 3, 70, 20);
+  EditTableName->setGeometry(520, y, 180, 24);
+  LabelVersion->setGeometry(716, y + 3, 70, 20);
   y += 34;
   int x = kMargin;
   for (QPushButton* b : {ButtonTableIndex, ButtonTableMake, ButtonIdxMake, Button2}) {

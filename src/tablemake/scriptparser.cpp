@@ -329,13 +329,13 @@ void ScriptParser::State::append(char c) {
 
 bool ScriptParser::State::elementComplete() const {
   if (quote || depth != 1) return false;
-  const Tokens tokens = script::tokenize(open.text);
+  const Tokens tokens = script::tokenize(open.text, 2);
   return tokens.size() >= 2 && tokens[1].kind == Token::Word;
 }
 
 size_t ScriptParser::State::columns(std::string_view code, bool lineStart) {
   if (lineStart && !quote) {
-    const Tokens tokens = script::tokenize(code);
+    const Tokens tokens = script::tokenize(code, 6);  // the checks look at the first words only
     const bool openEmpty = isBlankText(open.text);
     if (startsStatement(tokens) && (openEmpty || elementComplete())) {
       // The column list was never closed: the table ends here.
@@ -434,7 +434,7 @@ void ScriptParser::State::finishElement() {
   const std::string text = trimmedText(element.text);
   if (text.empty()) return;
   const bool onThisLine = element.lastLine == lineNo;
-  if (isTableConstraint(script::tokenize(text))) {
+  if (isTableConstraint(script::tokenize(text, 2))) {
     script::addTableConstraint(def, text);
     if (onThisLine) {
       lastFinishedColumn = -1;

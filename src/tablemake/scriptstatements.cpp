@@ -106,6 +106,8 @@ void addTableConstraint(ScriptDefinition& def, const std::string& text) {
 }
 
 void addInlineKeys(ScriptDefinition& def, const std::string& columnText, const std::string& columnName) {
+  // Most columns hold neither word: spare them the tokens.
+  if (columnText.find("PRIMARY") == std::string::npos && columnText.find("UNIQUE") == std::string::npos) return;
   const Tokens tokens = tokenize(columnText);
   for (size_t k = 1; k < tokens.size(); ++k) {
     const bool primary = tokens[k].is("PRIMARY") && wordAt(tokens, k + 1, "KEY");

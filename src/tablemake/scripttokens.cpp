@@ -25,10 +25,10 @@ size_t quotedEnd(std::string_view code, size_t i, char quote) {
 
 }  // namespace
 
-std::vector<Token> tokenize(std::string_view code) {
+std::vector<Token> tokenize(std::string_view code, size_t most) {
   std::vector<Token> tokens;
   size_t i = 0;
-  while (i < code.size()) {
+  while (i < code.size() && tokens.size() < most) {
     const char c = code[i];
     size_t end = i + 1;
     Token::Kind kind = Token::Punct;

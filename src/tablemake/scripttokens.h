@@ -4,6 +4,7 @@
 // punctuation the readers care about. Blanks (bytes of 32 or less) separate
 // tokens; a double-byte character is always part of a word.
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -20,8 +21,9 @@ struct Token {
   bool isPunct(char c) const { return kind == Punct && text.size() == 1 && text[0] == c; }
 };
 
-// The tokens of one piece of code. An unterminated quote runs to the end.
-std::vector<Token> tokenize(std::string_view code);
+// The tokens of one piece of code, at most `most` of them. An unterminated
+// quote runs to the end.
+std::vector<Token> tokenize(std::string_view code, size_t most = SIZE_MAX);
 
 // A name as the database knows it: double quotes around it removed (a
 // doubled quote inside stands for one).
