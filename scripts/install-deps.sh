@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools
   libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc
   libsqlite3-dev sqlite3
-  pxlib-dev
+  pxlib-dev libxlsxwriter-dev
   libpq-dev postgresql postgresql-client
   unixodbc unixodbc-dev odbc-postgresql
   libgtest-dev googletest libbenchmark-dev

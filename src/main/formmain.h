@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -20,7 +21,7 @@ class TComboGrid;
 class TNumEdit;
 class TSpBtn2;
 
-namespace korvel::db { class Dataset; class Query; class Table; }
+namespace korvel::db { class Dataset; class Query; class Table; struct ScriptStatement; }
 namespace korvel::ui { class DataSource; class DBGrid; class DBNavigator; }
 
 class TFormMain : public QMainWindow {
@@ -109,6 +110,7 @@ class TFormMain : public QMainWindow {
   QWidget* Panel1;
   QWidget* Panel2;
   QWidget* Panel3;
+  QLabel* Panel3Caption;  // progress of a grid copy, while the grid is hidden
   QSplitter* Splitter1;
 
   // Menu.
@@ -166,6 +168,24 @@ class TFormMain : public QMainWindow {
   // list; called once both windows exist.
   void LinkTableInfoWindow();
 
+  // Clipboard transfer.
+  void ButtonAToClipClick();
+  void ButtonTToClipClick();
+  void BitBtnCopyClick(QObject* Sender);  // BitBtnCopy and BitBtnExcelCopy
+  void BitBtn1Click();
+  void PasteFromClipboard(korvel::db::Dataset* table, korvel::ui::DBGrid* grid, bool skipMode);
+
+  // SQL tools and the other windows.
+  void SpeedButtonExecClick();
+  void SpeedButton3Click();
+  void SpeedButton4Click();
+  void N3Click();
+  void Contents1Click();
+  void About1Click();
+  void ButtonDBCopyClick();
+  void SpeedButton2Click();
+  void Button5Click();
+
   // The dataset shown: QueryTmp when it is the data source's dataset, else
   // Table_Paradox.
   korvel::db::Dataset* currentDataSet() const;
@@ -202,6 +222,16 @@ class TFormMain : public QMainWindow {
   QStringList memoButtonCaptions() const;
 
   void restoreAliasChoice();
+
+  void connectClipboardHandlers();
+  void connectSqlToolHandlers();
+  // Field indexes of the data grid's columns, in the order it shows them.
+  std::vector<int> gridFieldOrder() const;
+  void execStatement(const QString& statement);
+  void execStatements(const std::vector<korvel::db::ScriptStatement>& statements);
+  void writeDropScript(const QString& path, const QStringList& lines);
+  class GridCopyScreen;
+  bool gridCopyRunning_ = false;
 
   bool shown_ = false;
   // The table box's text while a dataset is open: what the box goes back to

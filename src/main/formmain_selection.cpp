@@ -93,19 +93,15 @@ void TFormMain::connectHandlers() {
   // Key preview: the window sees every key of its controls first.
   qApp->installEventFilter(this);
 
-  // Commands whose behaviour is not built yet say so instead of doing nothing.
-  for (QPushButton* b : {ButtonAToClip, ButtonTToClip, BitBtnCopy, BitBtnExcelCopy, BitBtn1,
-                         SpeedButtonExec, SpeedButton3, SpeedButton4, ButtonDBCopy, SpeedButton2})
-    connect(b, &QPushButton::clicked, this, &TFormMain::showNotBuiltYet);
   connectBrowseHandlers();
   connectFormatGridHandlers();
+  connectClipboardHandlers();
+  connectSqlToolHandlers();
   connect(SpeedButtonDMake, &QToolButton::clicked, this, [this] { SpeedButtonDMakeClick(); });
   connect(SpeedButtonKensu, &QToolButton::clicked, this, [this] { SpeedButtonKensuClick(); });
   connect(Button10, &QPushButton::clicked, this, [this] { InfoDisplayClick(); });
   connect(InfoDisplay, &QAction::triggered, this, [this] { InfoDisplayClick(); });
   connect(ButtonMake, &QPushButton::clicked, this, [this] { ButtonMakeClick(); });
-  for (QAction* a : {N3, Contents1, About1})
-    connect(a, &QAction::triggered, this, &TFormMain::showNotBuiltYet);
 }
 
 void TFormMain::ButtonMakeClick() { korvel::prompt().showModal(FormTblMake); }
@@ -289,6 +285,12 @@ void TFormMain::resizeEvent(QResizeEvent* event) {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+  if (gridCopyRunning_) {
+    // Closing during a grid copy stops the copy first.
+    SpeedButtonAbort->SetDown(true);
+    event->ignore();
+    return;
+  }
   if (!resolvePendingEdit()) {
     event->ignore();
     return;

@@ -11,4 +11,11 @@ QString statementFromLines(const QStringList& lines) {
   return statement;
 }
 
+QString scriptFromLines(const QStringList& lines) {
+  QStringList kept;
+  for (const QString& line : lines)
+    if (!line.startsWith(QLatin1String("//"))) kept << line;
+  return kept.join(QLatin1Char('\n'));
+}
+
 }  // namespace korvel

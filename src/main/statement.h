@@ -10,4 +10,8 @@ namespace korvel {
 // remains.
 QString statementFromLines(const QStringList& lines);
 
+// The script of the SQL editor's lines as they stand, one per line, without
+// the lines that start with "//".
+QString scriptFromLines(const QStringList& lines);
+
 }  // namespace korvel
