@@ -218,7 +218,7 @@ void TFormMain::BitBtnCopyClick(QObject* Sender) {
     QElapsedTimer sinceEvents;
     sinceEvents.start();
     const int copied = korvel::copyGridRecords(*ds, fields, limit, sink, [&](int done) {
-      if (sinceEvents.elapsed() >= kEventIntervalMs) {
+      if (done == 0 || sinceEvents.elapsed() >= kEventIntervalMs) {
         Panel3Caption->setText(QString::number(done) + total);
         QApplication::processEvents();
         sinceEvents.restart();
