@@ -15,8 +15,32 @@ namespace {
 const QString kDateFormat = QStringLiteral("yyyy/MM/dd");
 const QString kTimeFormat = QStringLiteral("hh:mm:ss");
 
+int twoDigits(QStringView t, int at) {
+  const char16_t a = t[at].unicode(), b = t[at + 1].unicode();
+  if (a < u'0' || a > u'9' || b < u'0' || b > u'9') return -1;
+  return (a - u'0') * 10 + (b - u'0');
+}
+
+// "yyyy-MM-dd" or "yyyy/MM/dd", the way drivers store dates, read without
+// the format parser (which cost more than reading the row).
+QDate plainDate(QStringView t) {
+  if (t.size() != 10 || t[4] != t[7] || (t[4] != u'-' && t[4] != u'/')) return {};
+  const int century = twoDigits(t, 0), year = twoDigits(t, 2), month = twoDigits(t, 5), day = twoDigits(t, 8);
+  if (century < 0 || year < 0 || month < 0 || day < 0) return {};
+  return QDate(century * 100 + year, month, day);
+}
+
+// "hh:mm:ss", read the same way.
+QTime plainTime(QStringView t) {
+  if (t.size() != 8 || t[2] != u':' || t[5] != u':') return {};
+  const int h = twoDigits(t, 0), m = twoDigits(t, 3), s = twoDigits(t, 6);
+  if (h < 0 || m < 0 || s < 0) return {};
+  return QTime(h, m, s);
+}
+
 QDate parseDate(const QString& text) {
   const QString t = text.trimmed();
+  if (const QDate plain = plainDate(t); plain.isValid()) return plain;
   for (const char* format : {"yyyy-MM-dd", "yyyy/MM/dd", "yyyy-M-d", "yyyy/M/d", "yyyyMMdd",
                              "yyyy.MM.dd"}) {
     const QDate date = QDate::fromString(t, QString::fromLatin1(format));
@@ -27,6 +51,7 @@ QDate parseDate(const QString& text) {
 
 QTime parseTime(const QString& text) {
   const QString t = text.trimmed();
+  if (const QTime plain = plainTime(t); plain.isValid()) return plain;
   for (const char* format : {"hh:mm:ss", "h:mm:ss", "hh:mm:ss.zzz", "h:mm:ss.zzz", "hh:mm",
                              "h:mm", "hhmmss"}) {
     const QTime time = QTime::fromString(t, QString::fromLatin1(format));

@@ -155,8 +155,11 @@ class TFormMain::GridCopyScreen {
       disabled_.push_back(widget);
     }
     form_->menuBar()->setEnabled(false);
+    // The walk over the records is not shown record by record.
+    form_->DataSource_Paradox->disableControls();
   }
   ~GridCopyScreen() {
+    form_->DataSource_Paradox->enableControls();
     for (QWidget* widget : disabled_) widget->setEnabled(true);
     form_->menuBar()->setEnabled(true);
     form_->Panel3Caption->hide();

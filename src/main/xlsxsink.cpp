@@ -7,6 +7,7 @@
 #include <string>
 
 #include "db/dataset.h"
+#include "db/fieldvalue.h"
 #include "main/workbookfile.h"
 
 namespace korvel {
@@ -111,7 +112,7 @@ void XlsxGridSink::record(korvel::db::Dataset& ds, const std::vector<int>& field
         break;
     }
     // Text, and any value its kind's type could not hold: as the grid edits it.
-    book_.text(row_, c, field.editText());
+    book_.text(row_, c, korvel::db::editText(field.kind(), value));
   }
   ++row_;
 }
