@@ -59,6 +59,11 @@ bool isTableDefinition(const QString& sql) {
 
 }  // namespace
 
+bool DirectoryDriver::textTablesByDefault(Driver& driver) {
+  auto* directory = dynamic_cast<DirectoryDriver*>(&driver);
+  return directory && directory->ascii_;
+}
+
 std::shared_ptr<LocalDirectory> DirectoryDriver::directoryOf(Driver& driver) {
   auto* directory = dynamic_cast<DirectoryDriver*>(&driver);
   return directory ? directory->directory_ : nullptr;
@@ -102,6 +107,7 @@ std::vector<Driver::ListedTable> DirectoryDriver::listTables(const QSqlDatabase&
   std::vector<ListedTable> tables;
   for (const LocalDirectory::Table* table : directory_->tables())
     tables.push_back({TableName{QString(), table->name}, withExtensions ? table->fileName : table->name});
+  // (A CSV table's name is its file name: it is listed with its extension.)
   return tables;
 }
 
@@ -200,12 +206,8 @@ void DirectoryDriver::createTable(QSqlDatabase&, const TableName& table, const s
                                   const QStringList& primaryKey, bool) {
   if (!table.schema.isEmpty())
     throw EngineError(QStringLiteral("Cannot create table %1: the tables of a directory are its files").arg(table.text()));
-  const LocalDirectory::Table* existing = directory_->find(table.name);
-  // A new table is a Paradox table unless its name ends in .csv (or the alias is of type ASCII).
-  const bool csvName = QFileInfo(table.name).suffix().compare(u"csv", Qt::CaseInsensitive) == 0;
-  const LocalFileKind kind = existing ? existing->kind : csvName || ascii_ ? LocalFileKind::Csv : LocalFileKind::Paradox;
-  const QString text = existing ? existing->fileName : table.name;
-  directory_->createTable(text, kind, definitionOf(table.text(), fields, primaryKey, kind));
+  const LocalFileKind kind = directory_->kindFor(table.name, ascii_);
+  directory_->createTable(table.name, kind, definitionOf(table.text(), fields, primaryKey, kind));
 }
 
 TableName DirectoryDriver::asciiTable(QSqlDatabase&, const QString& fileName) {

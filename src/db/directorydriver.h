@@ -43,6 +43,8 @@ class DirectoryDriver final : public SqliteDriver {
 
   // The directory of an open connection of this driver, else nullptr.
   static std::shared_ptr<local::LocalDirectory> directoryOf(Driver& driver);
+  // New tables of an ASCII alias are CSV tables.
+  static bool textTablesByDefault(Driver& driver);
 
  protected:
   std::vector<ListedTable> listTables(const QSqlDatabase& db, bool withExtensions, bool withSystemTables) override;

@@ -38,9 +38,8 @@ void Driver::addPrimaryKey(QSqlDatabase& db, const TableName& table, const QStri
 
 QString Driver::tableTypeOf(const QSqlDatabase&, const TableName&) { return tableType(); }
 
-void Driver::createTable(QSqlDatabase& db, const TableName& table, const std::vector<FieldDef>& fields,
-                         const QStringList& primaryKey, bool replacing) {
-  const QString quoted = quoteTable(table);
+QString Driver::createTableSql(const TableName& table, const std::vector<FieldDef>& fields,
+                               const QStringList& primaryKey) const {
   QStringList columns;
   for (const auto& def : fields)
     columns << quoteName(def.name) + u' ' + columnType(def) + (def.required ? QStringLiteral(" NOT NULL") : QString());
@@ -49,12 +48,17 @@ void Driver::createTable(QSqlDatabase& db, const TableName& table, const std::ve
     for (const auto& f : primaryKey) keys << quoteName(f);
     columns << QStringLiteral("PRIMARY KEY (%1)").arg(keys.join(QStringLiteral(", ")));
   }
+  return QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteTable(table), columns.join(QStringLiteral(", ")));
+}
+
+void Driver::createTable(QSqlDatabase& db, const TableName& table, const std::vector<FieldDef>& fields,
+                         const QStringList& primaryKey, bool replacing) {
   const QString context = QStringLiteral("Cannot create table %1").arg(table.text());
   QSqlQuery q(db);
   const bool transaction = db.transaction();
   try {
-    if (replacing) execOrThrow(q, QStringLiteral("DROP TABLE %1").arg(quoted), context);
-    execOrThrow(q, QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted, columns.join(QStringLiteral(", "))), context);
+    if (replacing) execOrThrow(q, QStringLiteral("DROP TABLE %1").arg(quoteTable(table)), context);
+    execOrThrow(q, createTableSql(table, fields, primaryKey), context);
     if (transaction && !db.commit()) throw EngineError(errorEntries(db.lastError(), context));
   } catch (...) {
     if (transaction) db.rollback();

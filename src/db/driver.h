@@ -117,6 +117,8 @@ class Driver {
   // and a CREATE TABLE in one transaction.
   virtual void createTable(QSqlDatabase& db, const TableName& table, const std::vector<FieldDef>& fields,
                            const QStringList& primaryKey, bool replacing);
+  // The CREATE TABLE statement of a table of SQL (not of a directory).
+  QString createTableSql(const TableName& table, const std::vector<FieldDef>& fields, const QStringList& primaryKey) const;
   // The ASCII text table over file `fileName`, and its creation. Only
   // drivers over a directory hold text tables: EngineError otherwise.
   virtual TableName asciiTable(QSqlDatabase& db, const QString& fileName);

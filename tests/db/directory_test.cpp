@@ -132,7 +132,7 @@ TEST_F(DirectoryTest, TableListsTypesAndADirectoryTypedAsTheAlias) {
   QFile::copy(file(QStringLiteral("items.csv")), file(QStringLiteral("CUSTOMER.csv")));
   Engine& engine = Engine::instance();
   EXPECT_EQ(engine.tableNames(QStringLiteral("FILES"), false, false),
-            (QStringList{QStringLiteral("CUSTOMER"), QStringLiteral("CUSTOMER.csv"), QStringLiteral("items")}));
+            (QStringList{QStringLiteral("CUSTOMER"), QStringLiteral("CUSTOMER.csv"), QStringLiteral("items.csv")}));
   EXPECT_EQ(engine.tableNames(QStringLiteral("FILES"), true, false),
             (QStringList{QStringLiteral("CUSTOMER.DB"), QStringLiteral("CUSTOMER.csv"), QStringLiteral("items.csv")}));
   // The listed texts with extension open the tables they stand for.
@@ -146,12 +146,15 @@ TEST_F(DirectoryTest, TableListsTypesAndADirectoryTypedAsTheAlias) {
   t.close();
   // The directory itself in place of an alias name.
   EXPECT_EQ(engine.aliasType(dataDir()), QStringLiteral("PARADOX"));
-  openTable(t, QStringLiteral("items"), dataDir());
+  openTable(t, QStringLiteral("items.csv"), dataDir());
   EXPECT_EQ(t.recordCount(), 2);
   t.close();
   // A file that appears later is listed without reconnecting.
   QFile::copy(file(QStringLiteral("items.csv")), file(QStringLiteral("later.csv")));
-  EXPECT_TRUE(engine.tableNames(QStringLiteral("FILES"), false, false).contains(QStringLiteral("later")));
+  EXPECT_TRUE(engine.tableNames(QStringLiteral("FILES"), false, false).contains(QStringLiteral("later.csv")));
+  // A name without extension is a Paradox table: "items" is not items.csv.
+  t.setTableName(QStringLiteral("items"));
+  EXPECT_THROW(t.open(), EngineError);
 }
 
 TEST_F(DirectoryTest, SqlOverTheDirectoryWithParadoxLiterals) {
@@ -189,7 +192,7 @@ TEST_F(DirectoryTest, SqlOverTheDirectoryWithParadoxLiterals) {
 
   Query join;
   join.setDatabaseName(QStringLiteral("FILES"));
-  join.setSql(QStringLiteral("SELECT c.NAME, SUM(o.AMOUNT) AS TOTAL FROM CUSTOMER c JOIN orders o ON o.CUST = c.CODE "
+  join.setSql(QStringLiteral("SELECT c.NAME, SUM(o.AMOUNT) AS TOTAL FROM CUSTOMER c JOIN \"orders.csv\" o ON o.CUST = c.CODE "
                              "GROUP BY c.CODE, c.NAME ORDER BY c.CODE"));
   join.open();
   EXPECT_EQ(join.recordCount(), 2);

@@ -101,22 +101,13 @@ std::vector<LocalDirectory::Scanned> LocalDirectory::scan() const {
 }
 
 QString LocalDirectory::nameFor(const QString& fileName, LocalFileKind kind) const {
-  const QString base = QFileInfo(fileName).completeBaseName();
   const auto taken = [&](const QString& name) {
     for (const auto& [id, table] : tables_)
       if (table.name.compare(name, Qt::CaseInsensitive) == 0) return true;
     return false;
   };
-  bool paradoxOfThatName = false;
-  if (kind == LocalFileKind::Csv)
-    for (const QString& other : QDir(path_).entryList(QDir::Files)) {
-      LocalFileKind otherKind;
-      const QFileInfo info(other);
-      if (isTableSuffix(info.suffix(), otherKind) && otherKind == LocalFileKind::Paradox &&
-          info.completeBaseName().compare(base, Qt::CaseInsensitive) == 0)
-        paradoxOfThatName = true;
-    }
-  if (!base.isEmpty() && !paradoxOfThatName && !taken(base)) return base;
+  const QString base = QFileInfo(fileName).completeBaseName();
+  if (kind == LocalFileKind::Paradox && !base.isEmpty() && !taken(base)) return base;
   if (!taken(fileName)) return fileName;
   return {};
 }
@@ -227,6 +218,14 @@ QString LocalDirectory::pathFor(const QString& text, LocalFileKind kind) const {
   if (kind == LocalFileKind::Paradox ? paradoxSuffix : !info.suffix().isEmpty() && !paradoxSuffix)
     return QDir(path_).filePath(info.fileName());
   return QDir(path_).filePath(info.fileName() + (kind == LocalFileKind::Paradox ? QStringLiteral(".DB") : QStringLiteral(".csv")));
+}
+
+LocalFileKind LocalDirectory::kindFor(const QString& text, bool textByDefault) const {
+  if (const Table* table = find(text)) return table->kind;
+  const QString suffix = QFileInfo(text.trimmed()).suffix();
+  if (suffix.compare(u"db", Qt::CaseInsensitive) == 0) return LocalFileKind::Paradox;
+  if (suffix.compare(u"csv", Qt::CaseInsensitive) == 0 || textByDefault) return LocalFileKind::Csv;
+  return LocalFileKind::Paradox;
 }
 
 const LocalDirectory::Table* LocalDirectory::fileReplaced(const QString& path) {

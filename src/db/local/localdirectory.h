@@ -5,9 +5,9 @@
 // them like any other table.
 //
 // Table names: a Paradox table is named by its file name without extension
-// (CUSTOMER.DB -> CUSTOMER), a CSV table likewise unless a Paradox table of
-// that name exists, in which case it keeps its whole file name (CUSTOMER.csv).
-// A table is found by its name or its file name, without regard to case.
+// (CUSTOMER.DB -> CUSTOMER), a CSV table by its whole file name (orders.csv;
+// in SQL "orders.csv"). A name without extension is a Paradox table. A
+// table is found by its name or its file name, without regard to case.
 
 #include <QString>
 #include <QStringList>
@@ -64,6 +64,9 @@ class LocalDirectory : public std::enable_shared_from_this<LocalDirectory> {
   const Table* createTable(const QString& text, LocalFileKind kind, const LocalTableDef& def);
   // The path a new table named `text` of `kind` goes to.
   QString pathFor(const QString& text, LocalFileKind kind) const;
+  // The kind of the table named `text`: that of an existing table, else a
+  // Paradox table unless the name ends in .csv or `textByDefault`.
+  LocalFileKind kindFor(const QString& text, bool textByDefault) const;
   // Tells the table's virtual table that its file was replaced (by a batch
   // copy); a file that appeared gets a virtual table.
   const Table* fileReplaced(const QString& path);

@@ -151,6 +151,10 @@ class LocalVtab final : public sqlite3_vtab, public LocalVirtualTable {
     }
     return file_;
   }
+  bool keyOrdered() override {
+    currentFile();
+    return keyColumns_ == 0 || ordered();
+  }
   void fileReplaced() override {
     replaced_ = true;
     keepIds_ = false;

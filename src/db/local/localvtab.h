@@ -39,6 +39,8 @@ class LocalVirtualTable {
   virtual std::shared_ptr<LocalFile> currentFile() = 0;
   // The file was replaced: read it again at the next statement.
   virtual void fileReplaced() = 0;
+  // The file's records are in ascending key order (read through once).
+  virtual bool keyOrdered() = 0;
   // The table's columns as declared to SQLite.
   virtual const std::vector<LocalColumn>& declaredColumns() const = 0;
   virtual int declaredKeyColumns() const = 0;

@@ -108,11 +108,11 @@ TEST_F(LocalSql, JoinsAParadoxTableWithACsvTableAndCounts) {
                        0};
   writeTable(QStringLiteral("orders.csv"), orders, {{1, 10, 1.5}, {2, 30, 2.0}, {3, 10, 4.0}, {4, 99, 8.0}});
   openDb();
-  EXPECT_EQ(column(QStringLiteral("SELECT c.NAME, SUM(o.AMOUNT) FROM CUSTOMER c JOIN orders o ON o.CUST = c.K "
+  EXPECT_EQ(column(QStringLiteral("SELECT c.NAME, SUM(o.AMOUNT) FROM CUSTOMER c JOIN \"orders.csv\" o ON o.CUST = c.K "
                                   "GROUP BY c.NAME ORDER BY c.NAME")),
             (QStringList{QStringLiteral("名前10|5.5"), QStringLiteral("名前30|2.0")}));
   EXPECT_EQ(one(QStringLiteral("SELECT COUNT(*) FROM CUSTOMER")), QStringLiteral("3"));
-  EXPECT_EQ(one(QStringLiteral("SELECT COUNT(*) FROM orders WHERE AMOUNT > 1.9")), QStringLiteral("3"));
+  EXPECT_EQ(one(QStringLiteral("SELECT COUNT(*) FROM \"orders.csv\" WHERE AMOUNT > 1.9")), QStringLiteral("3"));
   EXPECT_EQ(one(QStringLiteral("SELECT BORN FROM CUSTOMER WHERE K = 20")), QStringLiteral("1890-01-03"));
   // Tables are files: SQL cannot make or drop tables of the directory.
   EXPECT_TRUE(one(QStringLiteral("CREATE TABLE X (A INTEGER)")).startsWith(u"ERROR"));
@@ -273,14 +273,14 @@ TEST_F(LocalSql, CsvTablesAreRewrittenWholeAndKeepTheirSchema) {
                     1};
   writeTable(QStringLiteral("items.csv"), def, {{1, QStringLiteral("一"), QTime(10, 30)}, {3, QStringLiteral("三"), {}}});
   openDb();
-  run(QStringLiteral("INSERT INTO items VALUES (2, '二', '08:15:00')"));
-  EXPECT_EQ(column(QStringLiteral("SELECT CODE, 名前, AT FROM items")),
+  run(QStringLiteral("INSERT INTO \"items.csv\" VALUES (2, '二', '08:15:00')"));
+  EXPECT_EQ(column(QStringLiteral("SELECT CODE, 名前, AT FROM \"items.csv\"")),
             (QStringList{QStringLiteral("1|一|10:30:00"), QStringLiteral("2|二|08:15:00"), QStringLiteral("3|三|NULL")}));
   CsvReader reader(path(QStringLiteral("items.csv")));
   ASSERT_EQ(reader.rowCount(), 3);
   EXPECT_EQ(reader.row(1)[2].toTime(), QTime(8, 15));
   EXPECT_EQ(reader.schema().keyColumns, 1);
-  const QString tooLong = one(QStringLiteral("UPDATE items SET 名前 = '12345678901' WHERE CODE = 1"));
+  const QString tooLong = one(QStringLiteral("UPDATE \"items.csv\" SET 名前 = '12345678901' WHERE CODE = 1"));
   EXPECT_TRUE(tooLong.contains(u"名前")) << tooLong.toStdString();
   QDir dir(dir_.path());
   EXPECT_EQ(dir.entryList(QDir::Files | QDir::Hidden).size(), 2);  // no temporary file left

@@ -1,0 +1,73 @@
+#pragma once
+// The two ends of a batch copy: rows read from a source table (a table file
+// of a directory read straight from the file, any other table through SQL)
+// and rows written into a destination that is created for them (a table
+// file written through temporary files, a table of SQL created and filled
+// in one transaction where the database has them). A writer left without
+// commit() leaves nothing behind: no file replaced, the transaction rolled
+// back.
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+#include "db/local/localfile.h"
+#include "db/table.h"
+
+namespace korvel::db {
+
+class Driver;
+
+class RowReader {
+ public:
+  virtual ~RowReader() = default;
+  const std::vector<local::LocalColumn>& columns() const { return columns_; }
+  // Names of the primary key's fields, in key order.
+  const QStringList& key() const { return key_; }
+  // Rows come in ascending key order as the table files keep it.
+  bool inFileKeyOrder() const { return inFileKeyOrder_; }
+  virtual bool next(local::LocalRow& row) = 0;
+  // The number of rows, or -1 when it is not known without reading them.
+  virtual int64_t total() = 0;
+  // Reads the rows once more from the first (for a second pass).
+  virtual void restart() = 0;
+  // Names the table read: its file, or its connection and name.
+  const QString& identity() const { return identity_; }
+
+ protected:
+  QString identity_;
+  std::vector<local::LocalColumn> columns_;
+  QStringList key_;
+  bool inFileKeyOrder_ = false;
+};
+
+// The reader of `table` bound to an alias (or a directory, for a text table).
+std::unique_ptr<RowReader> openRowReader(Table& table);
+
+class RowWriter {
+ public:
+  virtual ~RowWriter() = default;
+  virtual void append(const local::LocalRow& row, int64_t rowNumber) = 0;
+  virtual void commit() = 0;
+};
+
+// Where a copy goes: the table's alias and name, whether a table of that
+// name exists there and how many rows it holds.
+struct Destination {
+  QString description;  // for messages
+  bool exists = false;
+  int64_t rows = 0;
+  bool isFile = false;  // a table file of a directory
+  bool isParadox = false;
+  QString identity;  // as RowReader::identity()
+};
+Destination inspectDestination(Table& table);
+
+// Creates the destination table for `def` (its key fields first, `key`
+// naming them) and returns its writer. `rowsInKeyOrder`: the rows will come
+// in the files' key order, so a table file needs no sorting.
+std::unique_ptr<RowWriter> createRowWriter(Table& table, const local::LocalTableDef& def, bool rowsInKeyOrder);
+
+}  // namespace korvel::db
