@@ -150,11 +150,8 @@ void TFormMain::buildControls() {
   CheckBoxQuery = checkBox(p, "CheckBoxQuery", QStringLiteral("Query利用"), false);
   CheckBoxIAuto = checkBox(p, "CheckBoxIAuto", QStringLiteral("情報自動取出"), true);
   CheckBox_Ascii = checkBox(p, "CheckBox_Ascii", QStringLiteral("Ascii Display"), false);
-  CheckBox_Ascii->setEnabled(false);  // comes with local directory tables
   Button6 = button(p, "Button6", QStringLiteral("ASCII(CSV)->DB"));
-  Button6->setEnabled(false);
   Button7 = button(p, "Button7", QStringLiteral("DB->ASCII(CSV)"));
-  Button7->setEnabled(false);
   Button8 = button(p, "Button8", QStringLiteral("書込"));
   Button9 = button(p, "Button9", QStringLiteral("削除(&D)"));
   Button5 = button(p, "Button5", QStringLiteral("Make Index"));

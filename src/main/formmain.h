@@ -154,6 +154,11 @@ class TFormMain : public QMainWindow {
   void SpBtnDecimalsClick(TSpBtn2* Sender);
   void SpeedButton1Click();
 
+  // CSV text tables: shown in the grid, copied in and out.
+  void CheckBox_AsciiClick();
+  void Button6Click();
+  void Button7Click();
+
   // Test data and record count.
   void SpeedButtonDMakeClick();
   void SpeedButtonKensuClick();
@@ -214,6 +219,10 @@ class TFormMain : public QMainWindow {
   bool isOwnKeyEvent(QObject* watched) const;
 
   void connectBrowseHandlers();
+  void connectAsciiHandlers();
+  // Copies source into destination with progress in the status bar and the
+  // abort button; reports the outcome. True when the rows were copied.
+  bool runBatchMove(korvel::db::Table& source, korvel::db::Table& destination);
   void connectFormatGridHandlers();
   bool openQuery(QObject* Sender);
   bool openTable();
@@ -234,6 +243,7 @@ class TFormMain : public QMainWindow {
   bool gridCopyRunning_ = false;
 
   bool shown_ = false;
+  QString csvFolder_;  // where the last CSV file was chosen
   // The table box's text while a dataset is open: what the box goes back to
   // when the user keeps an unposted edit rather than change tables.
   QString openTablesText_;

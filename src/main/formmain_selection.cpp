@@ -16,6 +16,7 @@
 #include "common/codepage.h"
 #include "common/formats.h"
 #include "common/settings.h"
+#include "ui/dbgrid.h"
 #include "ui/windowhelpers.h"
 #include "controls/combogrid.h"
 #include "controls/spbtn2.h"
@@ -94,6 +95,7 @@ void TFormMain::connectHandlers() {
   qApp->installEventFilter(this);
 
   connectBrowseHandlers();
+  connectAsciiHandlers();
   connectFormatGridHandlers();
   connectClipboardHandlers();
   connectSqlToolHandlers();
@@ -247,6 +249,12 @@ void TFormMain::CloseDataSets() {
   LabelKensu->clear();
   Table_Paradox->close();
   Table_Ascii->close();
+  if (CheckBox_Ascii->isChecked()) {
+    // The text table is closed: the grid shows the table or query again.
+    const QSignalBlocker blocker(CheckBox_Ascii);
+    CheckBox_Ascii->setChecked(false);
+    DBGrid1->setDataSource(DataSource_Paradox);
+  }
   QueryTmp->close();
   QueryTmp->unprepare();
 }
