@@ -63,7 +63,8 @@ bool confirmReplacing(const Destination& destination) {
                                       "置き換えると、そのデータは失われます。置き換えますか？")
                            .arg(destination.description)
                            .arg(destination.rows);
-  return prompt().message(text, QStringLiteral("確認"), PromptIcon::Question, PromptYes | PromptNo) == PromptYes;
+  return prompt().message(text, QStringLiteral("確認"), PromptIcon::Question,
+                          PromptYes | PromptNo | promptDefault(PromptNo)) == PromptYes;
 }
 
 }  // namespace

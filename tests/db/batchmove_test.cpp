@@ -137,6 +137,7 @@ TEST_F(BatchMoveTest, ReplacingRowsIsAskedFirstAndNoKeepsThem) {
             BatchMoveResult::Declined);
   ASSERT_EQ(prompt_.messageCount(), 1);
   EXPECT_TRUE(prompt_.lastMessage().contains(u"1 件")) << prompt_.lastMessage().toStdString();
+  EXPECT_EQ(promptDefaultOf(prompt_.records.last().buttons), PromptNo);
   EXPECT_EQ(count(QStringLiteral("LITE"), QStringLiteral("target")), 1);
   prompt_.messageAnswers = {PromptYes};
   EXPECT_EQ(copy(QStringLiteral("FILES"), QStringLiteral("ALL"), QStringLiteral("LITE"), QStringLiteral("target")).result,
