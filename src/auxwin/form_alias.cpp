@@ -1,9 +1,14 @@
 #include "auxwin/form_alias.h"
 
+#include <QComboBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
+
+#include "db/engine.h"
+#include "prompt/prompt.h"
+#include "ui/windowhelpers.h"
 
 TForm_Alias* Form_Alias = nullptr;
 
@@ -27,3 +32,20 @@ TForm_Alias::TForm_Alias(QWidget* parent) : QDialog(parent) {
 }
 
 void TForm_Alias::BitBtn1Click() { close(); }
+
+void ShowAliasInformation(const QComboBox* aliasBox, QWidget* statusBar) {
+  // The window exists once the program has created its windows.
+  if (Form_Alias) Form_Alias->ListBox1->clear();
+  if (aliasBox->count() == 0) {
+    Qz_ShowStatus(QStringLiteral("エリアス名なし"), statusBar);
+    return;
+  }
+  const int index = aliasBox->currentIndex();
+  if (index < 0 || aliasBox->itemText(index) != aliasBox->currentText()) {
+    Qz_ShowStatus(QStringLiteral("エリアス名を指定せよ"), statusBar);
+    return;
+  }
+  if (!Form_Alias) return;
+  Form_Alias->ListBox1->addItems(korvel::db::Engine::instance().aliasParams(aliasBox->currentText()));
+  korvel::prompt().showModal(Form_Alias);
+}

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QComboBox;
 class QListWidget;
 class QPushButton;
 class QStatusBar;
@@ -21,3 +22,9 @@ class TForm_Alias : public QDialog {
 };
 
 extern TForm_Alias* Form_Alias;
+
+// The alias window for the alias chosen in `aliasBox`: its list is emptied,
+// then filled with the alias's parameter lines and the window shown
+// modally. Without any alias ("エリアス名なし"), or with a typed text that is
+// no item of the box ("エリアス名を指定せよ"), `statusBar` says so instead.
+void ShowAliasInformation(const QComboBox* aliasBox, QWidget* statusBar);

@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -227,20 +226,7 @@ void TFormMain::SpeedButton4Click() {
     emit DBGrid1->datasetModel()->headerDataChanged(Qt::Horizontal, 0, ds->fieldCount() - 1);
 }
 
-void TFormMain::N3Click() {
-  Form_Alias->ListBox1->clear();
-  if (ComboBox_Alias->count() == 0) {
-    Qz_ShowStatus(QStringLiteral("エリアス名なし"), StatusBar1);
-    return;
-  }
-  const int index = ComboBox_Alias->currentIndex();
-  if (index < 0 || ComboBox_Alias->itemText(index) != ComboBox_Alias->currentText()) {
-    Qz_ShowStatus(QStringLiteral("エリアス名を指定せよ"), StatusBar1);
-    return;
-  }
-  Form_Alias->ListBox1->addItems(korvel::db::Engine::instance().aliasParams(ComboBox_Alias->currentText()));
-  korvel::prompt().showModal(Form_Alias);
-}
+void TFormMain::N3Click() { ShowAliasInformation(ComboBox_Alias, StatusBar1); }
 
 void TFormMain::Contents1Click() { korvel::showManual(this); }
 

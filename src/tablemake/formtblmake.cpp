@@ -220,25 +220,7 @@ void TFormTblMake::SelectAlias() {
   Qz_ComboAddText(ComboBox_Alias);
 }
 
-void TFormTblMake::N3Click() {
-  auto* list = Form_Alias ? Form_Alias->findChild<QListWidget*>(QStringLiteral("ListBox1")) : nullptr;
-  if (ComboBox_Alias->count() == 0) {
-    Qz_ShowStatus(QStringLiteral("エリアス名なし"), StatusBar1);
-    return;
-  }
-  const int index = ComboBox_Alias->currentIndex();
-  if (index < 0 || ComboBox_Alias->itemText(index) != ComboBox_Alias->currentText()) {
-    Qz_ShowStatus(QStringLiteral("エリアス名を指定せよ"), StatusBar1);
-    return;
-  }
-  if (!list) {
-    Qz_ShowStatus(QStringLiteral("この機能はまだ組み込まれていません"), StatusBar1);
-    return;
-  }
-  list->clear();
-  list->addItems(korvel::db::Engine::instance().aliasParams(ComboBox_Alias->currentText()));
-  korvel::prompt().showModal(Form_Alias);
-}
+void TFormTblMake::N3Click() { ShowAliasInformation(ComboBox_Alias, StatusBar1); }
 
 void TFormTblMake::O1Click() {
   const QString file = korvel::prompt().openFileName(QStringLiteral("テーブル作成情報を開く"), QString(),
