@@ -196,3 +196,56 @@ TEST_F(ClipServer, ExcelCopyWritesServerTypes) {
 }
 
 }  // namespace
+
+namespace {
+
+// An ODBC alias that names its DBMS Oracle, over views named like the
+// Oracle dictionary that stand over the PostgreSQL catalog.
+TEST_F(ClipServer, OracleDropScriptAndTableCommentsFromTheDictionary) {
+  KORVEL_REQUIRE_PG();
+  useSchema("clip_ora");
+  exec("DROP SCHEMA IF EXISTS sys CASCADE");
+  exec("CREATE SCHEMA sys");
+  exec("CREATE TABLE clip_ora.\"EMP\" (\"EMPNO\" integer PRIMARY KEY)");
+  exec("CREATE TABLE clip_ora.\"EVT_LOG\" (a integer)");
+  exec("COMMENT ON TABLE clip_ora.\"EMP\" IS '社員'");
+  exec("CREATE VIEW sys.all_objects AS SELECT * FROM (VALUES ('SCOTT', 'EMP', 'TABLE'), ('SCOTT', 'V1', 'VIEW'), "
+       "('SCOTT', 'S1', 'SEQUENCE'), ('SCOTT', 'X', 'SYNONYM'), ('SCOTT', 'EMP_PK', 'INDEX'), "
+       "('SCOTT', 'EVT_LOG', 'TABLE'), ('SCOTT', 'SMP_V', 'VIEW'), ('SYS', 'DUAL', 'TABLE'), "
+       "('SCOTT', 'we\"ird', 'TABLE')) o(owner, object_name, object_type)");
+  exec("CREATE VIEW clip_ora.user_tab_comments AS SELECT c.relname::text AS table_name, "
+       "obj_description(c.oid, 'pg_class') AS comments FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+       "WHERE n.nspname = 'clip_ora' AND c.relkind = 'r'");
+  QString oracle = korvel::db::test::odbcAliasSection("ORA");
+  oracle.replace("BoolsAsChar=0", "BoolsAsChar=0;ConnSettings=SET search_path TO clip_ora");
+  QFile aliases(env.path("aliases.ini"));
+  aliases.open(QIODevice::WriteOnly);
+  aliases.write((oracle + "DBMS NAME=Oracle\n" + korvel::db::test::pgAliasSection("PG")).toUtf8());
+  aliases.close();
+  korvel::db::Engine::instance().loadAliases();
+  start();
+  form->ComboBox_Alias->setCurrentIndex(form->ComboBox_Alias->findText("ORA"));
+  form->ButtonGetTblNMClick();
+
+  const QString path = env.path("ora.sql");
+  env.prompt.fileAnswers.push_back(path);
+  form->SpeedButton3Click();
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << env.prompt.lastMessage().toStdString();
+  EXPECT_EQ(file.readAll(),
+            "DROP TABLE \"EMP\" CASCADE CONSTRAINTS;\r\n"
+            "DROP SEQUENCE \"S1\";\r\n"
+            "DROP VIEW \"V1\";\r\n"
+            "DROP TABLE \"we\"\"ird\" CASCADE CONSTRAINTS;\r\n");
+  for (const QString& line : QApplication::clipboard()->text().split("\r\n", Qt::SkipEmptyParts))
+    EXPECT_TRUE(line.startsWith("DROP TABLE ") && line.endsWith(" CASCADE CONSTRAINTS;")) << line.toStdString();
+
+  form->CheckBoxCopyOracle->setChecked(true);
+  form->ComboBox_Tables->clear();
+  form->ComboBox_Tables->addItems({"EMP", "EVT_LOG", "NONE"});
+  form->ButtonTToClipClick();
+  EXPECT_EQ(QApplication::clipboard()->text(), "EMP\t社員\r\nEVT_LOG\t\r\nNONE\t\r\n");
+  exec("DROP SCHEMA IF EXISTS sys CASCADE");
+}
+
+}  // namespace
