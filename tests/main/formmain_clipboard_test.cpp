@@ -294,6 +294,12 @@ TEST_F(ClipboardTest, AnAbortedOrFailedExcelCopyLeavesTheOldFile) {
   EXPECT_TRUE(env.prompt.lastMessage().contains("32767")) << env.prompt.lastMessage().toStdString();
   expectScreenRestored();
 
+  // A folder that is not there: said before anything runs.
+  env.prompt.fileAnswers.push_back(env.path("no/such/folder/x.xlsx"));
+  form->BitBtnCopyClick(form->BitBtnExcelCopy);
+  EXPECT_TRUE(env.prompt.lastMessage().startsWith("*E:")) << env.prompt.lastMessage().toStdString();
+  expectScreenRestored();
+
   ASSERT_TRUE(old.open(QIODevice::ReadOnly));
   EXPECT_EQ(old.readAll(), "old contents");
   EXPECT_EQ(QDir(env.path("")).entryList({".keep.xlsx*"}, QDir::Hidden | QDir::Files).size(), 0);
