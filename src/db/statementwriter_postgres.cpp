@@ -1,0 +1,200 @@
+// The PostgreSQL statement writer, on the connection's own libpq handle.
+//
+// The rows run in one transaction. PostgreSQL aborts a whole transaction on
+// any error, so each batch of statements runs inside a savepoint; the batch
+// is sent as one pipeline (one round trip, each statement parsed on its own
+// so one text can never carry a second statement), and the results say
+// which statement was refused. After a refusal the batch is rolled back to
+// its savepoint and the statements before the refused one are sent again.
+
+#include <libpq-fe.h>
+
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QVariant>
+#include <vector>
+
+#include "db/engineerror.h"
+#include "db/statementwriter.h"
+
+namespace korvel::db {
+namespace {
+
+const char kSavepoint[] = "SAVEPOINT korvel_batch";
+const char kRelease[] = "RELEASE SAVEPOINT korvel_batch";
+const char kUndo[] = "ROLLBACK TO SAVEPOINT korvel_batch; RELEASE SAVEPOINT korvel_batch";
+
+QString connectionMessage(PGconn* conn) { return QString::fromUtf8(PQerrorMessage(conn)).trimmed(); }
+
+QString resultMessage(const PGresult* result) {
+  const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
+  return QString::fromUtf8(primary ? primary : PQresultErrorMessage(result)).trimmed();
+}
+
+[[noreturn]] void fail(const QString& context, const QString& message) {
+  throw EngineError(QStringList{context, message.isEmpty() ? QStringLiteral("The server gave no message") : message});
+}
+
+// The outcome of one pipeline: how many of the row statements ran, and the
+// refusal of the next one.
+struct Attempt {
+  int ran = 0;
+  QString refusal;
+};
+
+class PostgresWriter final : public StatementWriter {
+ public:
+  explicit PostgresWriter(const QString& connectionName) : connectionName_(connectionName) {}
+
+  ~PostgresWriter() override {
+    if (!QSqlDatabase::contains(connectionName_)) return;
+    PGconn* conn = handle();
+    if (conn && PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) != PQTRANS_IDLE)
+      PQclear(PQexec(conn, "ROLLBACK"));
+  }
+
+  int run(const QStringList& statements, QString* refusal) override {
+    PGconn* conn = checkedHandle();
+    const PGTransactionStatusType status = PQtransactionStatus(conn);
+    if (status != PQTRANS_IDLE && status != PQTRANS_INTRANS)
+      fail(QStringLiteral("Cannot write the rows"), QStringLiteral("The connection is not ready for the rows"));
+    if (status == PQTRANS_INTRANS && !begun_)
+      fail(QStringLiteral("Cannot write the rows"), QStringLiteral("Another transaction is open on the connection"));
+    std::vector<QByteArray> texts;
+    texts.reserve(static_cast<size_t>(statements.size()));
+    for (const QString& s : statements) texts.push_back(s.toUtf8());
+
+    // Each retry runs a shorter prefix, so this ends.
+    int count = static_cast<int>(texts.size());
+    QString firstRefusal;
+    while (count > 0) {
+      const Attempt attempt = runBatch(conn, texts, count);
+      if (attempt.ran == count) break;
+      undoBatch(conn);
+      count = attempt.ran;
+      firstRefusal = attempt.refusal;
+    }
+    if (count < static_cast<int>(texts.size()) && refusal) *refusal = firstRefusal;
+    return count;
+  }
+
+  void commit() override {
+    if (!begun_) return;
+    begun_ = false;
+    PGconn* conn = checkedHandle();
+    const QString context = QStringLiteral("Cannot commit the rows");
+    if (PQtransactionStatus(conn) != PQTRANS_INTRANS) {
+      PQclear(PQexec(conn, "ROLLBACK"));
+      fail(context, QStringLiteral("The transaction of the rows was aborted: the rows are not kept"));
+    }
+    PGresult* result = PQexec(conn, "COMMIT");
+    const bool committed = PQresultStatus(result) == PGRES_COMMAND_OK && qstrcmp(PQcmdStatus(result), "COMMIT") == 0;
+    const QString message = committed ? QString() : (result ? resultMessage(result) : connectionMessage(conn));
+    PQclear(result);
+    if (committed) return;
+    if (PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) != PQTRANS_IDLE) PQclear(PQexec(conn, "ROLLBACK"));
+    fail(context, message.isEmpty() ? QStringLiteral("The server rolled the transaction back") : message);
+  }
+
+  bool transactional() const override { return true; }
+
+ private:
+  PGconn* handle() const {
+    const QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+    const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
+    if (!h.isValid() || (qstrcmp(h.typeName(), "pg_conn*") != 0 && qstrcmp(h.typeName(), "PGconn*") != 0)) return nullptr;
+    return *static_cast<PGconn* const*>(h.constData());
+  }
+
+  PGconn* checkedHandle() const {
+    PGconn* conn = QSqlDatabase::contains(connectionName_) ? handle() : nullptr;
+    if (!conn || PQstatus(conn) != CONNECTION_OK)
+      fail(QStringLiteral("Cannot write the rows"), QStringLiteral("The connection to the database was closed"));
+    return conn;
+  }
+
+  // Sends BEGIN (first batch only), SAVEPOINT, the first `count` texts and
+  // RELEASE as one pipeline and reads every result.
+  Attempt runBatch(PGconn* conn, const std::vector<QByteArray>& texts, int count) {
+    const QString context = QStringLiteral("Cannot write the rows");
+    if (!PQenterPipelineMode(conn)) fail(context, connectionMessage(conn));
+    const bool begin = !begun_;
+    std::vector<const char*> queue;
+    if (begin) queue.push_back("BEGIN");
+    queue.push_back(kSavepoint);
+    const size_t first = queue.size();
+    for (int i = 0; i < count; ++i) queue.push_back(texts[static_cast<size_t>(i)].constData());
+    queue.push_back(kRelease);
+    for (const char* sql : queue)
+      if (!PQsendQueryParams(conn, sql, 0, nullptr, nullptr, nullptr, nullptr, 0)) abandon(conn, context);
+    if (!PQpipelineSync(conn)) abandon(conn, context);
+
+    Attempt attempt;
+    bool refused = false;
+    for (size_t i = 0; i < queue.size(); ++i) {
+      PGresult* result = PQgetResult(conn);
+      if (!result) abandon(conn, context);
+      const ExecStatusType status = PQresultStatus(result);
+      const bool isRow = i >= first && i < first + static_cast<size_t>(count);
+      if (status == PGRES_FATAL_ERROR && isRow && !refused) {
+        refused = true;
+        attempt.refusal = resultMessage(result);
+      } else if (status == PGRES_FATAL_ERROR || (status == PGRES_PIPELINE_ABORTED && !refused)) {
+        const QString message = resultMessage(result);
+        PQclear(result);
+        abandon(conn, context, message);
+      } else if (isRow && !refused) {
+        ++attempt.ran;
+      }
+      PQclear(result);
+      PQclear(PQgetResult(conn));  // the NULL that ends each query's results
+    }
+    if (begin) begun_ = true;
+    PGresult* sync = PQgetResult(conn);
+    const bool synced = sync && PQresultStatus(sync) == PGRES_PIPELINE_SYNC;
+    PQclear(sync);
+    if (!synced || !PQexitPipelineMode(conn)) abandon(conn, context);
+    return attempt;
+  }
+
+  void undoBatch(PGconn* conn) {
+    PGresult* result = PQexec(conn, kUndo);
+    const bool undone = PQresultStatus(result) == PGRES_COMMAND_OK;
+    const QString message = undone ? QString() : (result ? resultMessage(result) : connectionMessage(conn));
+    PQclear(result);
+    if (!undone) fail(QStringLiteral("Cannot undo a refused row"), message);
+  }
+
+  // The pipeline cannot be read to its end: the rows are given up. What the
+  // server still sends up to the sync point is read, so that the connection
+  // leaves pipeline mode and stays usable for other statements.
+  [[noreturn]] void abandon(PGconn* conn, const QString& context, const QString& message = QString()) {
+    const QString text = message.isEmpty() ? connectionMessage(conn) : message;
+    for (int nulls = 0; PQstatus(conn) == CONNECTION_OK && nulls < 2;) {
+      PGresult* result = PQgetResult(conn);
+      if (!result) {
+        ++nulls;
+        continue;
+      }
+      nulls = 0;
+      const bool sync = PQresultStatus(result) == PGRES_PIPELINE_SYNC;
+      PQclear(result);
+      if (sync) break;
+    }
+    PQexitPipelineMode(conn);
+    begun_ = false;
+    if (PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) != PQTRANS_IDLE) PQclear(PQexec(conn, "ROLLBACK"));
+    fail(context, text);
+  }
+
+  QString connectionName_;
+  bool begun_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<StatementWriter> postgresStatementWriter(const QString& connectionName) {
+  return std::make_unique<PostgresWriter>(connectionName);
+}
+
+}  // namespace korvel::db

@@ -1,0 +1,133 @@
+// Independent statements written as the rows of one unit of work, on
+// SQLite, PostgreSQL (its own driver) and ODBC (each statement commits).
+
+#include <QSqlQuery>
+
+#include "db/engine.h"
+#include "db/statementwriter.h"
+#include "dbtestenv.h"
+
+namespace korvel::db::test {
+namespace {
+
+class StatementWriterTest : public EngineFixture, public ::testing::WithParamInterface<const char*> {
+ protected:
+  void SetUp() override {
+    EngineFixture::SetUp();
+    const QString kind = QString::fromLatin1(GetParam());
+    if (kind == u"SQLITE") {
+      sqliteAlias({}, QStringLiteral("W"));
+    } else {
+      if (pgConnectionString().isEmpty()) return;
+      writeAliases(kind == u"POSTGRESQL" ? pgAliasSection(QStringLiteral("W")) : odbcAliasSection(QStringLiteral("W")));
+    }
+    ready_ = true;
+    exec(QStringLiteral("DROP TABLE IF EXISTS writer_rows"));
+    exec(QStringLiteral("CREATE TABLE writer_rows (id INTEGER PRIMARY KEY, v VARCHAR(20))"));
+  }
+  void TearDown() override {
+    if (ready_) exec(QStringLiteral("DROP TABLE IF EXISTS writer_rows"));
+    EngineFixture::TearDown();
+  }
+  bool skip() const { return !ready_; }
+  bool transactional() const { return QString::fromLatin1(GetParam()) != u"ODBC"; }
+
+  void exec(const QString& sql) {
+    QSqlQuery q(Engine::instance().connection(QStringLiteral("W")));
+    ASSERT_TRUE(q.exec(sql)) << sql.toStdString();
+  }
+  QList<int> ids() {
+    QSqlQuery q(Engine::instance().connection(QStringLiteral("W")));
+    EXPECT_TRUE(q.exec(QStringLiteral("SELECT id FROM writer_rows ORDER BY id")));
+    QList<int> found;
+    while (q.next()) found << q.value(0).toInt();
+    return found;
+  }
+  static QString insert(int id, const QString& v = QStringLiteral("x")) {
+    return QStringLiteral("INSERT INTO writer_rows (id, v) VALUES (%1, '%2')").arg(id).arg(v);
+  }
+
+  bool ready_ = false;
+};
+
+#define SKIP_WITHOUT_SERVER() \
+  if (skip()) GTEST_SKIP() << "KORVEL_TEST_PG is not set: server writer tests skipped"
+
+TEST_P(StatementWriterTest, ARefusedStatementStopsTheRunAndTakesNoEarlierRowWithIt) {
+  SKIP_WITHOUT_SERVER();
+  auto writer = openStatementWriter(QStringLiteral("W"));
+  EXPECT_EQ(writer->transactional(), transactional());
+  QString refusal;
+  EXPECT_EQ(writer->run({insert(1), insert(2), insert(1), insert(3)}, &refusal), 2);
+  EXPECT_FALSE(refusal.isEmpty());
+  // The statement after the refused one did not run: it is given again.
+  refusal.clear();
+  EXPECT_EQ(writer->run({insert(3)}, &refusal), 1);
+  EXPECT_TRUE(refusal.isEmpty());
+  // Every statement refused alone, one after another, loses nothing.
+  for (int i = 1; i <= 3; ++i) EXPECT_EQ(writer->run({insert(i)}, &refusal), 0);
+  writer->commit();
+  EXPECT_EQ(ids(), (QList<int>{1, 2, 3}));
+}
+
+TEST_P(StatementWriterTest, ARefusalDeepInALargeBatchKeepsExactlyTheRowsBeforeIt) {
+  SKIP_WITHOUT_SERVER();
+  exec(insert(700));
+  auto writer = openStatementWriter(QStringLiteral("W"));
+  QStringList batch;
+  for (int i = 0; i < 1000; ++i) batch << insert(i, QStringLiteral("r%1").arg(i));
+  QString refusal;
+  EXPECT_EQ(writer->run(batch, &refusal), 700);
+  writer->commit();
+  const QList<int> found = ids();
+  ASSERT_EQ(found.size(), 701);
+  for (int i = 0; i <= 700; ++i) EXPECT_EQ(found[i], i);
+}
+
+TEST_P(StatementWriterTest, RowsNotCommittedAreGoneWithTheWriter) {
+  SKIP_WITHOUT_SERVER();
+  {
+    auto writer = openStatementWriter(QStringLiteral("W"));
+    QString refusal;
+    ASSERT_EQ(writer->run({insert(1), insert(2)}, &refusal), 2);
+    writer->commit();
+    ASSERT_EQ(writer->run({insert(3)}, &refusal), 1);
+  }
+  EXPECT_EQ(ids(), transactional() ? QList<int>({1, 2}) : QList<int>({1, 2, 3}));
+  // The connection is free for other work afterwards.
+  exec(insert(9));
+}
+
+TEST_P(StatementWriterTest, OneTextNeverRunsASecondStatement) {
+  SKIP_WITHOUT_SERVER();
+  if (QString::fromLatin1(GetParam()) == u"ODBC") GTEST_SKIP() << "ODBC sends the text as the driver takes it";
+  auto writer = openStatementWriter(QStringLiteral("W"));
+  QString refusal;
+  EXPECT_EQ(writer->run({insert(1) + QStringLiteral("; DROP TABLE writer_rows")}, &refusal), 0);
+  writer->commit();
+  EXPECT_EQ(ids(), QList<int>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, StatementWriterTest, ::testing::Values("SQLITE", "POSTGRESQL", "ODBC"));
+
+// SQLite ends the whole transaction itself on a conflict clause ROLLBACK:
+// the rows since the last commit are written again, only the refused one
+// is missing.
+TEST_F(EngineFixture, SqliteWriterKeepsTheRowsWhenARefusalEndsTheTransaction) {
+  sqliteAlias({QStringLiteral("CREATE TABLE t (id INTEGER, UNIQUE (id) ON CONFLICT ROLLBACK)")},
+              QStringLiteral("W"));
+  auto writer = openStatementWriter(QStringLiteral("W"));
+  QString refusal;
+  EXPECT_EQ(writer->run({QStringLiteral("INSERT INTO t VALUES (1)"), QStringLiteral("INSERT INTO t VALUES (2)"),
+                         QStringLiteral("INSERT INTO t VALUES (1)")},
+                        &refusal),
+            2);
+  EXPECT_EQ(writer->run({QStringLiteral("INSERT INTO t VALUES (3)")}, &refusal), 1);
+  writer->commit();
+  QSqlQuery q(Engine::instance().connection(QStringLiteral("W")));
+  ASSERT_TRUE(q.exec(QStringLiteral("SELECT group_concat(id) FROM (SELECT id FROM t ORDER BY id)")) && q.next());
+  EXPECT_EQ(q.value(0).toString(), QStringLiteral("1,2,3"));
+}
+
+}  // namespace
+}  // namespace korvel::db::test
