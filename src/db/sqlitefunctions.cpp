@@ -11,6 +11,7 @@ namespace {
 
 struct Parsed {
   int year = -1, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+  bool hasDate = false;
   bool hasTime = false;
 };
 
@@ -39,10 +40,10 @@ bool parseOracleDate(const QString& text, const QString& format, Parsed& p) {
       return true;
     };
     bool ok = true;
-    if (take("YYYY")) ok = readNumber(text, ti, 4, p.year);
-    else if (take("YY")) { ok = readNumber(text, ti, 2, p.year); p.year += 2000; }
-    else if (take("MM")) ok = readNumber(text, ti, 2, p.month);
-    else if (take("DD")) ok = readNumber(text, ti, 2, p.day);
+    if (take("YYYY")) { ok = readNumber(text, ti, 4, p.year); p.hasDate = true; }
+    else if (take("YY")) { ok = readNumber(text, ti, 2, p.year); p.year += 2000; p.hasDate = true; }
+    else if (take("MM")) { ok = readNumber(text, ti, 2, p.month); p.hasDate = true; }
+    else if (take("DD")) { ok = readNumber(text, ti, 2, p.day); p.hasDate = true; }
     else if (take("HH24") || take("HH")) { ok = readNumber(text, ti, 2, p.hour); p.hasTime = true; }
     else if (take("MI")) { ok = readNumber(text, ti, 2, p.minute); p.hasTime = true; }
     else if (take("SS")) { ok = readNumber(text, ti, 2, p.second); p.hasTime = true; }
@@ -53,7 +54,7 @@ bool parseOracleDate(const QString& text, const QString& format, Parsed& p) {
     if (!ok) return false;
   }
   while (ti < text.size() && text[ti].isSpace()) ++ti;
-  return ti == text.size() && p.year >= 0;
+  return ti == text.size() && (p.hasDate ? p.year >= 0 : p.hasTime);
 }
 
 void toDate(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
@@ -69,14 +70,15 @@ void toDate(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   const bool parsed = parseOracleDate(text, format, p);
   const QDate date(p.year, p.month, p.day);
   const QTime time(p.hour, p.minute, p.second);
-  if (!parsed || !date.isValid() || !time.isValid()) {
+  if (!parsed || (p.hasDate && !date.isValid()) || !time.isValid()) {
     const QByteArray message =
         QStringLiteral("TO_DATE: '%1' does not match the format '%2'").arg(text, format).toUtf8();
     sqlite3_result_error(ctx, message.constData(), message.size());
     return;
   }
-  QString result = date.toString(QStringLiteral("yyyy-MM-dd"));
-  if (p.hasTime) result += u' ' + time.toString(QStringLiteral("hh:mm:ss"));
+  // A format of time codes only gives a time of day, as a TIME column holds it.
+  QString result = p.hasDate ? date.toString(QStringLiteral("yyyy-MM-dd")) : QString();
+  if (p.hasTime) result += (p.hasDate ? QStringLiteral(" ") : QString()) + time.toString(QStringLiteral("hh:mm:ss"));
   const QByteArray utf8 = result.toUtf8();
   sqlite3_result_text(ctx, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
 }
