@@ -41,7 +41,9 @@ void CopyWindowTest::writeAliases(bool withServer) {
     }
     text += QStringLiteral("[%1]\nTYPE=SQLITE\nPATH=%2\n").arg(QString::fromLatin1(name), file);
   }
-  if (withServer) text += korvel::db::test::pgAliasSection(QStringLiteral("PG"));
+  if (withServer)
+    text += korvel::db::test::pgAliasSection(QStringLiteral("PG")) +
+            korvel::db::test::odbcAliasSection(QStringLiteral("ODBCPG"));
   QFile aliases(path(QStringLiteral("aliases.ini")));
   ASSERT_TRUE(aliases.open(QIODevice::WriteOnly | QIODevice::Truncate));
   aliases.write(QByteArray::fromStdString(korvel::toCp932(text)));

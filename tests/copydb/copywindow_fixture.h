@@ -1,7 +1,8 @@
 #pragma once
 // A copy window over aliases in a temporary folder, which is also the
 // current directory (the error log is written there), with the scripted
-// prompt. SQLite aliases SRC and DST; PG when KORVEL_TEST_PG names a server.
+// prompt. SQLite aliases SRC and DST; PG and ODBCPG (the same server through
+// ODBC) when KORVEL_TEST_PG names a server.
 
 #include <gtest/gtest.h>
 
