@@ -319,6 +319,8 @@ void TFormCopyDB::ButtonCopyClick() {
   try {
     korvel::copydb::SourceRows rows(sourceAlias, QStringLiteral("SELECT * FROM ") + source.text, shared);
     std::unique_ptr<korvel::db::StatementWriter> writer = korvel::db::openStatementWriter(destinationAlias);
+    if (plan.head.endsWith(QStringLiteral("( ")) && !plan.columns.empty())
+      writer->setCommonInsert(plan.head.chopped(2), destination.table);
     run.execute(rows, *writer);
   } catch (const EngineError& e) {
     errorBoxYes(QStringLiteral("*E:入力ファイルの読み込みでエラー発生。処理を中断します。\r\n") + e.lastMessage());

@@ -13,7 +13,9 @@
 //   - PostgreSQL: one transaction; each batch is pipelined inside a
 //     savepoint. A refused statement aborts the batch: the batch is rolled
 //     back to its savepoint and the statements before the refused one are
-//     run again, so exactly they stay.
+//     run again, so exactly they stay. INSERT statements of one table are
+//     first tried as one INSERT of many rows (setCommonInsert), which the
+//     server parses once instead of once per row.
 //   - any other driver (ODBC): no transaction, each statement commits itself.
 //
 //   auto writer = openStatementWriter(alias);
@@ -23,6 +25,8 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+
+#include "db/tablename.h"
 
 namespace korvel::db {
 
@@ -44,6 +48,18 @@ class StatementWriter {
   // Whether run() keeps rows in a transaction until commit() (false: every
   // statement is permanent as soon as it ran).
   virtual bool transactional() const = 0;
+
+  // Says that the statements to come are INSERTs into `table` that all read
+  // `head` ("INSERT INTO t ( a,b ) VALUES ") followed by one row "( ... )".
+  // A writer may then send a batch of them as one INSERT of many rows where
+  // that has exactly the effect of the statements one by one (PostgreSQL:
+  // the table has no trigger and no rule of its own; every row's values
+  // are converted to the column types as in a single-row INSERT). When that
+  // INSERT is refused, the statements are run one by one as usual.
+  virtual void setCommonInsert(const QString& head, const TableName& table) {
+    (void)head;
+    (void)table;
+  }
 };
 
 // The writer for the alias's open connection (opened when needed).

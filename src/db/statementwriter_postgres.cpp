@@ -6,6 +6,12 @@
 // so one text can never carry a second statement), and the results say
 // which statement was refused. After a refusal the batch is rolled back to
 // its savepoint and the statements before the refused one are sent again.
+//
+// With a common INSERT head (setCommonInsert) a batch is first sent as one
+// INSERT of many rows; PostgreSQL converts each row's values to the column
+// types as a single-row INSERT does, and without triggers or rules on the
+// table nothing else can tell the difference. Refused, it is undone and the
+// batch goes the usual way.
 
 #include <libpq-fe.h>
 
@@ -63,12 +69,15 @@ class PostgresWriter final : public StatementWriter {
     std::vector<QByteArray> texts;
     texts.reserve(static_cast<size_t>(statements.size()));
     for (const QString& s : statements) texts.push_back(s.toUtf8());
+    if (runCombined(conn, statements, texts)) return static_cast<int>(texts.size());
 
     // Each retry runs a shorter prefix, so this ends.
     int count = static_cast<int>(texts.size());
     QString firstRefusal;
     while (count > 0) {
-      const Attempt attempt = runBatch(conn, texts, count);
+      std::vector<const char*> rows;
+      for (int i = 0; i < count; ++i) rows.push_back(texts[static_cast<size_t>(i)].constData());
+      const Attempt attempt = runBatch(conn, rows);
       if (attempt.ran == count) break;
       undoBatch(conn);
       count = attempt.ran;
@@ -98,7 +107,43 @@ class PostgresWriter final : public StatementWriter {
 
   bool transactional() const override { return true; }
 
+  void setCommonInsert(const QString& head, const TableName& table) override {
+    combinedHead_.clear();
+    // A look-up that failed inside the rows' transaction would abort it.
+    if (begun_) return;
+    PGconn* conn = checkedHandle();
+    const QByteArray name = quoteTableName(u'"', table).toUtf8();
+    const char* params[] = {name.constData()};
+    PGresult* result = PQexecParams(
+        conn,
+        "SELECT c.oid IS NOT NULL"
+        " AND NOT EXISTS (SELECT 1 FROM pg_catalog.pg_trigger t WHERE t.tgrelid = c.oid AND NOT t.tgisinternal)"
+        " AND NOT EXISTS (SELECT 1 FROM pg_catalog.pg_rewrite r WHERE r.ev_class = c.oid AND r.ev_type = '3')"
+        " FROM (SELECT pg_catalog.to_regclass($1::text) AS oid) c",
+        1, nullptr, params, nullptr, nullptr, 0);
+    const bool plain = PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) == 1 &&
+                       qstrcmp(PQgetvalue(result, 0, 0), "t") == 0;
+    PQclear(result);
+    if (plain) combinedHead_ = head;
+  }
+
  private:
+  // The batch as one INSERT of many rows; true when it ran whole.
+  bool runCombined(PGconn* conn, const QStringList& statements, const std::vector<QByteArray>& texts) {
+    if (combinedHead_.isEmpty() || texts.size() < 2) return false;
+    for (const QString& s : statements)
+      if (!s.startsWith(combinedHead_)) return false;
+    const qsizetype headBytes = combinedHead_.toUtf8().size();
+    QByteArray combined = texts.front();
+    for (size_t i = 1; i < texts.size(); ++i) {
+      combined += ',';
+      combined += QByteArrayView(texts[i]).sliced(headBytes);
+    }
+    if (runBatch(conn, {combined.constData()}).ran == 1) return true;
+    undoBatch(conn);
+    return false;
+  }
+
   PGconn* handle() const {
     const QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
     const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
@@ -113,9 +158,10 @@ class PostgresWriter final : public StatementWriter {
     return conn;
   }
 
-  // Sends BEGIN (first batch only), SAVEPOINT, the first `count` texts and
+  // Sends BEGIN (first batch only), SAVEPOINT, the row statements and
   // RELEASE as one pipeline and reads every result.
-  Attempt runBatch(PGconn* conn, const std::vector<QByteArray>& texts, int count) {
+  Attempt runBatch(PGconn* conn, const std::vector<const char*>& rows) {
+    const int count = static_cast<int>(rows.size());
     const QString context = QStringLiteral("Cannot write the rows");
     if (!PQenterPipelineMode(conn)) fail(context, connectionMessage(conn));
     const bool begin = !begun_;
@@ -123,7 +169,7 @@ class PostgresWriter final : public StatementWriter {
     if (begin) queue.push_back("BEGIN");
     queue.push_back(kSavepoint);
     const size_t first = queue.size();
-    for (int i = 0; i < count; ++i) queue.push_back(texts[static_cast<size_t>(i)].constData());
+    queue.insert(queue.end(), rows.begin(), rows.end());
     queue.push_back(kRelease);
     for (const char* sql : queue)
       if (!PQsendQueryParams(conn, sql, 0, nullptr, nullptr, nullptr, nullptr, 0)) abandon(conn, context);
@@ -189,6 +235,7 @@ class PostgresWriter final : public StatementWriter {
 
   QString connectionName_;
   bool begun_ = false;
+  QString combinedHead_;  // empty: every statement runs on its own
 };
 
 }  // namespace

@@ -74,6 +74,7 @@ TEST_P(StatementWriterTest, ARefusalDeepInALargeBatchKeepsExactlyTheRowsBeforeIt
   SKIP_WITHOUT_SERVER();
   exec(insert(700));
   auto writer = openStatementWriter(QStringLiteral("W"));
+  writer->setCommonInsert(QStringLiteral("INSERT INTO writer_rows (id, v) VALUES "), {{}, QStringLiteral("writer_rows")});
   QStringList batch;
   for (int i = 0; i < 1000; ++i) batch << insert(i, QStringLiteral("r%1").arg(i));
   QString refusal;
@@ -106,6 +107,27 @@ TEST_P(StatementWriterTest, OneTextNeverRunsASecondStatement) {
   EXPECT_EQ(writer->run({insert(1) + QStringLiteral("; DROP TABLE writer_rows")}, &refusal), 0);
   writer->commit();
   EXPECT_EQ(ids(), QList<int>{});
+}
+
+// Rows sent as one INSERT must not change what a trigger of the table
+// sees: with one, every statement runs on its own.
+TEST_P(StatementWriterTest, ATableWithATriggerGetsEveryStatementOnItsOwn) {
+  SKIP_WITHOUT_SERVER();
+  if (QString::fromLatin1(GetParam()) != u"POSTGRESQL") GTEST_SKIP() << "PostgreSQL statement triggers";
+  exec(QStringLiteral("DROP TABLE IF EXISTS writer_statements"));
+  exec(QStringLiteral("CREATE TABLE writer_statements (n INTEGER)"));
+  exec(QStringLiteral("CREATE OR REPLACE FUNCTION writer_count() RETURNS trigger LANGUAGE plpgsql AS "
+                      "$$BEGIN INSERT INTO writer_statements VALUES (1); RETURN NULL; END$$"));
+  exec(QStringLiteral("CREATE TRIGGER writer_each AFTER INSERT ON writer_rows FOR EACH STATEMENT EXECUTE FUNCTION writer_count()"));
+  auto writer = openStatementWriter(QStringLiteral("W"));
+  writer->setCommonInsert(QStringLiteral("INSERT INTO writer_rows (id, v) VALUES "), {{}, QStringLiteral("writer_rows")});
+  QString refusal;
+  EXPECT_EQ(writer->run({insert(1), insert(2), insert(3)}, &refusal), 3);
+  writer->commit();
+  QSqlQuery q(Engine::instance().connection(QStringLiteral("W")));
+  ASSERT_TRUE(q.exec(QStringLiteral("SELECT COUNT(*) FROM writer_statements")) && q.next());
+  EXPECT_EQ(q.value(0).toInt(), 3);
+  exec(QStringLiteral("DROP TABLE writer_statements"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, StatementWriterTest, ::testing::Values("SQLITE", "POSTGRESQL", "ODBC"));
