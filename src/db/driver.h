@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "db/repeatedstatement.h"
-#include "db/statementwriter.h"
 #include "db/table.h"
 #include "db/tablename.h"
 #include "db/typemap.h"
@@ -105,9 +104,6 @@ class Driver {
   // the driver runs it natively). EngineError with `context` on failure.
   virtual std::unique_ptr<RepeatedStatement> prepareRepeated(const QSqlDatabase& db, const QString& sql,
                                                              const QString& context) const;
-  // Runs independent statements as the rows of one unit of work on the
-  // connection named `connectionName` (statementwriter.h).
-  virtual std::unique_ptr<StatementWriter> statementWriter(const QString& connectionName) const;
   // The value to bind for a field value of `kind`.
   virtual QVariant toDriver(FieldKind kind, const QVariant& value) const;
   // Column type text for a field definition in CREATE TABLE.

@@ -22,9 +22,6 @@ class PostgresDriver final : public Driver {
   QString physicalOrder() const override { return QStringLiteral("ctid"); }
   bool hasReturning() const override { return true; }
   RunSafety runSafety() const override { return RunSafety::Savepoints; }
-  std::unique_ptr<StatementWriter> statementWriter(const QString& connectionName) const override {
-    return postgresStatementWriter(connectionName);
-  }
   QString columnType(const FieldDef& def) const override;
   std::vector<IndexDef> indexes(const QSqlDatabase& db, const TableName& table) override;
 

@@ -26,9 +26,6 @@ class SqliteDriver : public Driver {
   QVariant toDriver(FieldKind kind, const QVariant& value) const override;
   std::unique_ptr<RepeatedStatement> prepareRepeated(const QSqlDatabase& db, const QString& sql,
                                                      const QString& context) const override;
-  std::unique_ptr<StatementWriter> statementWriter(const QString& connectionName) const override {
-    return sqliteStatementWriter(connectionName);
-  }
   QString columnType(const FieldDef& def) const override;
   std::vector<IndexDef> indexes(const QSqlDatabase& db, const TableName& table) override;
   void addPrimaryKey(QSqlDatabase& db, const TableName& table, const QStringList& fields) override;

@@ -16,7 +16,9 @@
 //     run again, so exactly they stay. INSERT statements of one table are
 //     first tried as one INSERT of many rows (setCommonInsert), which the
 //     server parses once instead of once per row.
-//   - any other driver (ODBC): no transaction, each statement commits itself.
+//   - any other driver: each statement is a row of a WriteRun (writerun.h);
+//     ODBC has no run transaction, each statement commits itself.
+// Every statement is run as the driver's statementText() gives it.
 //
 //   auto writer = openStatementWriter(alias);
 //   int ran = writer->run(statements, &refusal);  // stops at a refusal
@@ -65,11 +67,5 @@ class StatementWriter {
 // The writer for the alias's open connection (opened when needed).
 // EngineError when there is no connection.
 std::unique_ptr<StatementWriter> openStatementWriter(const QString& alias);
-
-// The writer of drivers without a transactional one: each statement commits
-// itself through Qt SQL. For the connection named `connectionName`.
-std::unique_ptr<StatementWriter> autocommitStatementWriter(const QString& connectionName);
-std::unique_ptr<StatementWriter> sqliteStatementWriter(const QString& connectionName);
-std::unique_ptr<StatementWriter> postgresStatementWriter(const QString& connectionName);
 
 }  // namespace korvel::db

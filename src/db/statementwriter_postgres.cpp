@@ -21,7 +21,8 @@
 #include <vector>
 
 #include "db/engineerror.h"
-#include "db/statementwriter.h"
+#include "db/driver.h"
+#include "db/statementwriters.h"
 
 namespace korvel::db {
 namespace {
@@ -50,7 +51,7 @@ struct Attempt {
 
 class PostgresWriter final : public StatementWriter {
  public:
-  explicit PostgresWriter(const QString& connectionName) : connectionName_(connectionName) {}
+  PostgresWriter(const QString& connectionName, const Driver& driver) : connectionName_(connectionName), driver_(&driver) {}
 
   ~PostgresWriter() override {
     if (!QSqlDatabase::contains(connectionName_)) return;
@@ -68,8 +69,8 @@ class PostgresWriter final : public StatementWriter {
       fail(QStringLiteral("Cannot write the rows"), QStringLiteral("Another transaction is open on the connection"));
     std::vector<QByteArray> texts;
     texts.reserve(static_cast<size_t>(statements.size()));
-    for (const QString& s : statements) texts.push_back(s.toUtf8());
-    if (runCombined(conn, statements, texts)) return static_cast<int>(texts.size());
+    for (const QString& s : statements) texts.push_back(driver_->statementText(s).toUtf8());
+    if (runCombined(conn, texts)) return static_cast<int>(texts.size());
 
     // Each retry runs a shorter prefix, so this ends.
     int count = static_cast<int>(texts.size());
@@ -129,11 +130,12 @@ class PostgresWriter final : public StatementWriter {
 
  private:
   // The batch as one INSERT of many rows; true when it ran whole.
-  bool runCombined(PGconn* conn, const QStringList& statements, const std::vector<QByteArray>& texts) {
+  bool runCombined(PGconn* conn, const std::vector<QByteArray>& texts) {
     if (combinedHead_.isEmpty() || texts.size() < 2) return false;
-    for (const QString& s : statements)
-      if (!s.startsWith(combinedHead_)) return false;
-    const qsizetype headBytes = combinedHead_.toUtf8().size();
+    const QByteArray head = combinedHead_.toUtf8();
+    for (const QByteArray& text : texts)
+      if (!text.startsWith(head)) return false;
+    const qsizetype headBytes = head.size();
     QByteArray combined = texts.front();
     for (size_t i = 1; i < texts.size(); ++i) {
       combined += ',';
@@ -234,14 +236,15 @@ class PostgresWriter final : public StatementWriter {
   }
 
   QString connectionName_;
+  const Driver* driver_;  // valid while the connection is there (checkedHandle)
   bool begun_ = false;
   QString combinedHead_;  // empty: every statement runs on its own
 };
 
 }  // namespace
 
-std::unique_ptr<StatementWriter> postgresStatementWriter(const QString& connectionName) {
-  return std::make_unique<PostgresWriter>(connectionName);
+std::unique_ptr<StatementWriter> postgresStatementWriter(const QString& connectionName, const Driver& driver) {
+  return std::make_unique<PostgresWriter>(connectionName, driver);
 }
 
 }  // namespace korvel::db

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "db/engineerror.h"
-#include "db/statementwriter.h"
+#include "db/driver.h"
+#include "db/statementwriters.h"
 
 namespace korvel::db {
 namespace {
@@ -26,7 +27,7 @@ bool onlyBlanks(const char* text) {
 
 class SqliteWriter final : public StatementWriter {
  public:
-  explicit SqliteWriter(const QString& connectionName) : connectionName_(connectionName) {}
+  SqliteWriter(const QString& connectionName, const Driver& driver) : connectionName_(connectionName), driver_(&driver) {}
 
   ~SqliteWriter() override {
     if (!begun_ || !QSqlDatabase::contains(connectionName_)) return;
@@ -37,8 +38,14 @@ class SqliteWriter final : public StatementWriter {
     sqlite3* db = checkedHandle();
     begin(db);
     for (int i = 0; i < statements.size(); ++i) {
-      QByteArray sql = statements[i].toUtf8();
+      QByteArray sql;
       QString message;
+      try {
+        sql = driver_->statementText(statements[i]).toUtf8();
+      } catch (const EngineError& e) {
+        if (refusal) *refusal = e.lastMessage();
+        return i;
+      }
       if (step(db, sql, &message)) {
         ran_.push_back(std::move(sql));
         continue;
@@ -134,14 +141,15 @@ class SqliteWriter final : public StatementWriter {
   }
 
   QString connectionName_;
+  const Driver* driver_;  // valid while the connection is there (checkedHandle)
   bool begun_ = false;
   std::vector<QByteArray> ran_;  // since the last commit, to run again
 };
 
 }  // namespace
 
-std::unique_ptr<StatementWriter> sqliteStatementWriter(const QString& connectionName) {
-  return std::make_unique<SqliteWriter>(connectionName);
+std::unique_ptr<StatementWriter> sqliteStatementWriter(const QString& connectionName, const Driver& driver) {
+  return std::make_unique<SqliteWriter>(connectionName, driver);
 }
 
 }  // namespace korvel::db

@@ -41,6 +41,8 @@ void CopyWindowTest::writeAliases(bool withServer) {
     }
     text += QStringLiteral("[%1]\nTYPE=SQLITE\nPATH=%2\n").arg(QString::fromLatin1(name), file);
   }
+  QDir().mkpath(path(QStringLiteral("tables")));
+  text += QStringLiteral("[FILES]\nTYPE=PARADOX\nPATH=%1\n").arg(path(QStringLiteral("tables")));
   if (withServer)
     text += korvel::db::test::pgAliasSection(QStringLiteral("PG")) +
             korvel::db::test::odbcAliasSection(QStringLiteral("ODBCPG"));

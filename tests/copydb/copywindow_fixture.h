@@ -1,8 +1,8 @@
 #pragma once
 // A copy window over aliases in a temporary folder, which is also the
 // current directory (the error log is written there), with the scripted
-// prompt. SQLite aliases SRC and DST; PG and ODBCPG (the same server through
-// ODBC) when KORVEL_TEST_PG names a server.
+// prompt. SQLite aliases SRC and DST, the Paradox directory alias FILES; PG
+// and ODBCPG (the same server through ODBC) when KORVEL_TEST_PG names a server.
 
 #include <gtest/gtest.h>
 
@@ -23,8 +23,9 @@ class CopyWindowTest : public ::testing::Test {
   void TearDown() override;
 
   QString path(const QString& name) const { return dir_.filePath(name); }
-  // SQLite databases SRC (src.sqlite) and DST (dst.sqlite), with the PG
-  // alias when a server is given; the alias file is written and loaded.
+  // SQLite databases SRC (src.sqlite) and DST (dst.sqlite), the directory
+  // FILES (tables/), with the server aliases when asked; the alias file is
+  // written and loaded.
   void writeAliases(bool withServer = false);
   // Runs statements on an alias's connection; fails the test on an error.
   void exec(const QString& alias, const QStringList& statements);

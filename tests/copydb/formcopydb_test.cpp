@@ -13,6 +13,7 @@
 
 #include "controls/spbtn2.h"
 #include "common/programstate.h"
+#include "db/table.h"
 #include "copywindow_fixture.h"
 
 namespace {
@@ -77,6 +78,54 @@ TEST_F(FormCopyDBTest, CopiesEveryFieldKindExactly) {
   EXPECT_EQ(rows(QStringLiteral("DST"), QStringLiteral("SELECT STAMP, AT_TIME, FLAG, NAME FROM KINDS WHERE ID = 1")),
             QStringList{QStringLiteral("1996-01-05 10:30:45|09:07:03|1|O'Neil 山田")});
   EXPECT_EQ(logLines(), QStringList{});
+}
+
+// Into a Paradox table and back: booleans, dates, date-times and times
+// arrive as they were.
+TEST_F(FormCopyDBTest, ParadoxTablesTakeAndGiveEveryFieldKind) {
+  writeAliases();
+  exec(QStringLiteral("SRC"),
+       {QStringLiteral("CREATE TABLE PDX (ID INTEGER PRIMARY KEY, NAME VARCHAR(30), BORN DATE, STAMP DATETIME, "
+                       "AT_TIME TIME, FLAG BOOLEAN, AMOUNT DOUBLE)"),
+        QStringLiteral("INSERT INTO PDX VALUES (1, 'O''Neil 山田', '1996-01-05', '1996-01-05 10:30:45', '09:07:03', 1, 1234.5), "
+                       "(2, '---', '2030-04-01', '2024-02-29 23:59:59', '00:00:00', 0, -0.25), (3, NULL, NULL, NULL, NULL, NULL, NULL)")});
+  {
+    korvel::db::Table t;
+    t.setDatabaseName(QStringLiteral("FILES"));
+    t.setTableName(QStringLiteral("PDX"));
+    t.addFieldDef(QStringLiteral("ID"), korvel::db::FieldKind::Integer, 0, false);
+    t.addFieldDef(QStringLiteral("NAME"), korvel::db::FieldKind::String, 30, false);
+    t.addFieldDef(QStringLiteral("BORN"), korvel::db::FieldKind::Date, 0, false);
+    t.addFieldDef(QStringLiteral("STAMP"), korvel::db::FieldKind::DateTime, 0, false);
+    t.addFieldDef(QStringLiteral("AT_TIME"), korvel::db::FieldKind::Time, 0, false);
+    t.addFieldDef(QStringLiteral("FLAG"), korvel::db::FieldKind::Boolean, 0, false);
+    t.addFieldDef(QStringLiteral("AMOUNT"), korvel::db::FieldKind::Float, 0, false);
+    t.addIndex(QString(), QStringLiteral("ID"), korvel::db::ixPrimary | korvel::db::ixUnique);
+    t.createTable();
+  }
+  exec(QStringLiteral("DST"), {QStringLiteral("CREATE TABLE PDX (ID INTEGER PRIMARY KEY, NAME VARCHAR(30), BORN DATE, "
+                                              "STAMP DATETIME, AT_TIME TIME, FLAG BOOLEAN, AMOUNT DOUBLE)")});
+  open();
+  choose(QStringLiteral("SRC"), QStringLiteral("PDX"), QStringLiteral("FILES"), QStringLiteral("PDX"));
+  form->ButtonCopyClick();
+  EXPECT_EQ(prompt.messageCount(), 0) << prompt.lastMessage().toStdString();
+  EXPECT_EQ(form->LabelKensu->text(), QStringLiteral("3件書き込みしました"));
+  EXPECT_EQ(memoLines(), QStringList());
+  choose(QStringLiteral("FILES"), QStringLiteral("PDX"), QStringLiteral("DST"), QStringLiteral("PDX"));
+  form->ButtonCopyClick();
+  EXPECT_EQ(prompt.messageCount(), 0) << prompt.lastMessage().toStdString();
+  const QString all = QStringLiteral("SELECT * FROM PDX ORDER BY ID");
+  EXPECT_EQ(rows(QStringLiteral("DST"), all), rows(QStringLiteral("SRC"), all));
+
+  // The statements the Paradox destination was given.
+  prompt.clear();
+  form->CheckBoxApperr->setChecked(true);
+  choose(QStringLiteral("SRC"), QStringLiteral("PDX"), QStringLiteral("FILES"), QStringLiteral("PDX"));
+  form->ButtonCopyClick();
+  EXPECT_EQ(memoLines().value(0),
+            QStringLiteral("INSERT INTO PDX ( ID,NAME,BORN,STAMP,AT_TIME,FLAG,AMOUNT ) VALUES ( 1,'O''Neil 山田',"
+                           "CAST( '1996/01/05' AS DATE ),CAST( '1996/01/05 10:30:45' AS TIMESTAMP ),"
+                           "CAST( '09:07:03' AS TIME ),TRUE,1234.5 )"));
 }
 
 TEST_F(FormCopyDBTest, WithoutAMatchingColumnEveryRowIsRefused) {
