@@ -22,11 +22,11 @@ class StatementWriterTest : public EngineFixture, public ::testing::WithParamInt
       writeAliases(kind == u"POSTGRESQL" ? pgAliasSection(QStringLiteral("W")) : odbcAliasSection(QStringLiteral("W")));
     }
     ready_ = true;
-    exec(QStringLiteral("DROP TABLE IF EXISTS writer_rows"));
-    exec(QStringLiteral("CREATE TABLE writer_rows (id INTEGER PRIMARY KEY, v VARCHAR(20))"));
+    exec(named(QStringLiteral("DROP TABLE IF EXISTS %TABLE%")));
+    exec(named(QStringLiteral("CREATE TABLE %TABLE% (id INTEGER PRIMARY KEY, v VARCHAR(20))")));
   }
   void TearDown() override {
-    if (ready_) exec(QStringLiteral("DROP TABLE IF EXISTS writer_rows"));
+    if (ready_) exec(named(QStringLiteral("DROP TABLE IF EXISTS %TABLE%")));
     EngineFixture::TearDown();
   }
   bool skip() const { return !ready_; }
@@ -38,13 +38,19 @@ class StatementWriterTest : public EngineFixture, public ::testing::WithParamInt
   }
   QList<int> ids() {
     QSqlQuery q(Engine::instance().connection(QStringLiteral("W")));
-    EXPECT_TRUE(q.exec(QStringLiteral("SELECT id FROM writer_rows ORDER BY id")));
+    EXPECT_TRUE(q.exec(named(QStringLiteral("SELECT id FROM %TABLE% ORDER BY id"))));
     QList<int> found;
     while (q.next()) found << q.value(0).toInt();
     return found;
   }
-  static QString insert(int id, const QString& v = QStringLiteral("x")) {
-    return QStringLiteral("INSERT INTO writer_rows (id, v) VALUES (%1, '%2')").arg(id).arg(v);
+  QString insert(int id, const QString& v = QStringLiteral("x")) {
+    return named(QStringLiteral("INSERT INTO %TABLE% (id, v) VALUES (%1, '%2')")).arg(id).arg(v);
+  }
+
+  // The statement with this driver's table: the drivers' tests run at the
+  // same time on one server, each on a table of its own.
+  QString named(QString sql) const {
+    return sql.replace(QStringLiteral("%TABLE%"), QStringLiteral("writer_rows_") + QString::fromLatin1(GetParam()).toLower());
   }
 
   bool ready_ = false;
@@ -74,7 +80,7 @@ TEST_P(StatementWriterTest, ARefusalDeepInALargeBatchKeepsExactlyTheRowsBeforeIt
   SKIP_WITHOUT_SERVER();
   exec(insert(700));
   auto writer = openStatementWriter(QStringLiteral("W"));
-  writer->setCommonInsert(QStringLiteral("INSERT INTO writer_rows (id, v) VALUES "), {{}, QStringLiteral("writer_rows")});
+  writer->setCommonInsert(named(QStringLiteral("INSERT INTO %TABLE% (id, v) VALUES ")), {{}, named(QStringLiteral("%TABLE%"))});
   QStringList batch;
   for (int i = 0; i < 1000; ++i) batch << insert(i, QStringLiteral("r%1").arg(i));
   QString refusal;
@@ -104,7 +110,7 @@ TEST_P(StatementWriterTest, OneTextNeverRunsASecondStatement) {
   if (QString::fromLatin1(GetParam()) == u"ODBC") GTEST_SKIP() << "ODBC sends the text as the driver takes it";
   auto writer = openStatementWriter(QStringLiteral("W"));
   QString refusal;
-  EXPECT_EQ(writer->run({insert(1) + QStringLiteral("; DROP TABLE writer_rows")}, &refusal), 0);
+  EXPECT_EQ(writer->run({insert(1) + named(QStringLiteral("; DROP TABLE %TABLE%"))}, &refusal), 0);
   writer->commit();
   EXPECT_EQ(ids(), QList<int>{});
 }
@@ -118,9 +124,9 @@ TEST_P(StatementWriterTest, ATableWithATriggerGetsEveryStatementOnItsOwn) {
   exec(QStringLiteral("CREATE TABLE writer_statements (n INTEGER)"));
   exec(QStringLiteral("CREATE OR REPLACE FUNCTION writer_count() RETURNS trigger LANGUAGE plpgsql AS "
                       "$$BEGIN INSERT INTO writer_statements VALUES (1); RETURN NULL; END$$"));
-  exec(QStringLiteral("CREATE TRIGGER writer_each AFTER INSERT ON writer_rows FOR EACH STATEMENT EXECUTE FUNCTION writer_count()"));
+  exec(named(QStringLiteral("CREATE TRIGGER writer_each AFTER INSERT ON %TABLE% FOR EACH STATEMENT EXECUTE FUNCTION writer_count()")));
   auto writer = openStatementWriter(QStringLiteral("W"));
-  writer->setCommonInsert(QStringLiteral("INSERT INTO writer_rows (id, v) VALUES "), {{}, QStringLiteral("writer_rows")});
+  writer->setCommonInsert(named(QStringLiteral("INSERT INTO %TABLE% (id, v) VALUES ")), {{}, named(QStringLiteral("%TABLE%"))});
   QString refusal;
   EXPECT_EQ(writer->run({insert(1), insert(2), insert(3)}, &refusal), 3);
   writer->commit();
