@@ -45,6 +45,7 @@ namespace {
 // The window takes its messages at least this often, so "中断" answers
 // within a blink; a batch of statements is sized to take about half of it.
 constexpr qint64 kMessageIntervalMs = 40;
+constexpr int kMessageTimeMs = 10;
 constexpr qint64 kBatchTargetMs = 20;
 constexpr int kMinBatch = 8;
 constexpr int kMaxBatch = 1000;
@@ -233,8 +234,10 @@ void CopyRun::commit() {
   sinceCommit_.restart();
 }
 
+// Every message waiting is taken (a single pass of the event loop may leave
+// some for the next), for at most a few milliseconds.
 void CopyRun::takeMessages() {
-  QCoreApplication::processEvents();
+  QCoreApplication::processEvents(QEventLoop::AllEvents, kMessageTimeMs);
   sinceMessages_.restart();
 }
 
