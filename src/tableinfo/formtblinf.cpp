@@ -122,14 +122,14 @@ QWidget* TFormTblInf::buildUpperPanel() {
     second->addWidget(w);
   second->addStretch();
 
-  auto* top = new QWidget(Panel1);
-  auto* topLayout = new QVBoxLayout(top);
+  PanelTop = new QWidget(Panel1);
+  auto* topLayout = new QVBoxLayout(PanelTop);
   topLayout->setContentsMargins(0, 0, 0, 0);
   topLayout->setSpacing(4);
   topLayout->addLayout(first);
   topLayout->addLayout(second);
-  top->setObjectName(QStringLiteral("PanelTop"));
-  top->setGeometry(kMargin, 4, 880, kGridTop - 6);
+  PanelTop->setObjectName(QStringLiteral("PanelTop"));
+  PanelTop->setGeometry(kMargin, 4, 880, kGridTop - 6);
 
   ComboGrid1 = new TComboGrid(Panel1);
   ComboGrid1->setObjectName(QStringLiteral("ComboGrid1"));
@@ -195,6 +195,7 @@ bool TFormTblInf::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFormTblInf::Panel1Resize() {
+  PanelTop->resize(std::max(0, Panel1->width() - 2 * PanelTop->x()), PanelTop->height());
   const int gridLeft = ComboGrid1->x();
   ComboGrid1->resize(std::max(0, Panel1->width() - 4 * gridLeft),
                      std::max(0, Panel1->height() - ComboGrid1->y() - 2));

@@ -60,6 +60,7 @@ class TFormTblInf : public QDialog, public korvel::CommentDefinitionTarget {
   // --- controls ------------------------------------------------------------
   QSplitter* Splitter1 = nullptr;
   QWidget* Panel1 = nullptr;  // upper panel: table name, comment, type, commands, field grid
+  QWidget* PanelTop = nullptr;  // the rows above the field grid
   QWidget* Panel2 = nullptr;  // lower panel: index list, data grid
   QLineEdit* Edit_TableName = nullptr;
   QLineEdit* Edit_TableComment = nullptr;
