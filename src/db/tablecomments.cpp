@@ -219,6 +219,18 @@ TableComments readTableComments(const QString& alias, const TableName& table, co
   return comments;
 }
 
+TableComments readTableComments(const QString& alias, const QString& tableText) {
+  try {
+    const QSqlDatabase db = Engine::instance().connection(alias);
+    Driver& driver = Engine::instance().driver(alias);
+    const std::optional<TableName> table = driver.findTable(db, tableText);
+    if (!table) return {};
+    return readTableComments(alias, *table, driver.tableTypeOf(db, *table).left(31));
+  } catch (const EngineError&) {
+    return {};
+  }
+}
+
 int writeTableComments(const QString& alias, const TableName& table, const QString& tableType,
                        const CommentWrite& comments) {
   const CommentStore store = commentStoreFor(tableType);

@@ -51,6 +51,9 @@ struct TableComments {
 // lookup that fails (no comment table, no dictionary view, no such table in
 // the catalog) leaves out what it would have given; nothing is raised.
 TableComments readTableComments(const QString& alias, const TableName& table, const QString& tableType);
+// The same for a table as listed or typed (a text of the alias's table
+// list), its table type as the driver gives it; nothing when no such table.
+TableComments readTableComments(const QString& alias, const QString& tableText);
 
 struct CommentWrite {
   QString tableComment;                                 // written when not empty

@@ -22,7 +22,7 @@ bool isPlainName(const QString& name) {
 }
 
 QString scriptName(const QString& name) {
-  if (isPlainName(name)) return name;
+  if (name.isEmpty() || isPlainName(name)) return name;
   QString doubled = name;
   doubled.replace(u'"', QStringLiteral("\"\""));
   return u'"' + doubled + u'"';

@@ -5,6 +5,7 @@
 // dictionary's in a schema of their own.
 #include <gtest/gtest.h>
 
+#include "db/tablecomments.h"
 #include "tblinf_fixture.h"
 
 using namespace korvel;
@@ -74,6 +75,7 @@ TEST_F(TblInfServer, CatalogCommentsRoundTripWithHostileTexts) {
   EXPECT_EQ(form->Edit_TableComment->text(), tableComment);
   EXPECT_EQ(cell(kColComment, 1), columnComment);
   EXPECT_EQ(cell(kColComment, 2), QString());
+  EXPECT_EQ(db::readTableComments(alias, QStringLiteral("i15.s.ta\"b;le")).table, tableComment);
 }
 
 // An alias whose DBMS is named Oracle reads the dictionary views and writes

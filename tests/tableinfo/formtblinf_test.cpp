@@ -9,6 +9,7 @@
 
 #include "../common/sjis.h"
 #include "common/datetime.h"
+#include "db/tablecomments.h"
 #include "generator/formsmake.h"
 #include "tblinf_fixture.h"
 
@@ -59,6 +60,14 @@ TEST_F(TblInfLite, LoadsFieldsIndexesAndType) {
                                              QStringLiteral(" 2:ORDERS_DATE(Key項目数=2) , 5:ODATE, 4:NOTE")}));
   EXPECT_FALSE(table->active());
 
+  // Field units count fields from 1.
+  table->open();
+  EXPECT_EQ(GetFieldUnits(*table, 3).precision, 9);
+  EXPECT_EQ(GetFieldUnits(*table, 1).precision, 10);
+  EXPECT_THROW(GetFieldUnits(*table, 0), db::EngineError);
+  EXPECT_THROW(GetFieldUnits(*table, 6), db::EngineError);
+  table->close();
+
   // Another table replaces rows and index lines.
   ASSERT_TRUE(load(QStringLiteral("T2")));
   EXPECT_EQ(form->ComboGrid1->RowCount(), 3);
@@ -99,6 +108,13 @@ TEST_F(TblInfLite, CommentTableRoundTrip) {
   ASSERT_TRUE(load(QStringLiteral("T2")));
   EXPECT_EQ(cell(kColComment, 1), QStringLiteral("other table"));
   EXPECT_EQ(cell(kColComment, 2), QString());
+
+  // The same comments for a table named as the table list shows it.
+  const db::TableComments byText = db::readTableComments(alias, QStringLiteral("orders"));
+  EXPECT_EQ(byText.table, QStringLiteral("受注'; DROP TABLE ORDERS; --"));
+  EXPECT_EQ(byText.columns.value(QStringLiteral("SHOP")), QStringLiteral("店舗コード"));
+  EXPECT_EQ(byText.columns.size(), 2);
+  EXPECT_TRUE(db::readTableComments(alias, QStringLiteral("NO_SUCH")).columns.isEmpty());
 }
 
 TEST_F(TblInfLite, ListingWithAndWithoutSpecSheetShape) {

@@ -61,6 +61,11 @@ TEST(CreateScript, EdgesOfTheTypePartAndEmptyInput) {
   ASSERT_EQ(empty.size(), 6);
   EXPECT_EQ(empty[1], QStringLiteral("-- "));
   EXPECT_EQ(empty[4], QStringLiteral("CONSTRAINT T_PRIMARY_KEY PRIMARY KEY (  )"));
+  // No table loaded: the name stays empty rather than becoming a quoted "".
+  const QStringList unnamed = lines(BuildCreateTableScript({QString(), QString(), {}}, QStringLiteral("x")));
+  ASSERT_EQ(unnamed.size(), 6);
+  EXPECT_EQ(unnamed[2], QStringLiteral("DROP   TABLE  CASCADE CONSTRAINTS;"));
+  EXPECT_EQ(unnamed[3], QStringLiteral("CREATE TABLE  ("));
 }
 
 // A name that is no plain identifier is quoted, so the script neither
