@@ -53,17 +53,13 @@ QStringList itemTexts(const QComboBox* box) {
   return items;
 }
 
-// The comment of each listed table, from wherever the alias's kind of
-// database keeps table comments.
+// The comment of each listed table, from wherever its kind of table keeps
+// comments. A connection that cannot be made is raised here, once, rather
+// than leaving every comment silently empty.
 QStringList listedTableComments(const QString& alias, const QStringList& tables) {
-  korvel::db::Engine& engine = korvel::db::Engine::instance();
-  const QSqlDatabase db = engine.connection(alias);
-  korvel::db::Driver& driver = engine.driver(alias);
+  korvel::db::Engine::instance().connection(alias);
   QStringList comments;
-  for (const QString& text : tables) {
-    const korvel::db::TableName table = driver.findTable(db, text).value_or(korvel::db::TableName{QString(), text});
-    comments << korvel::db::readTableComments(alias, table, driver.tableType()).table;
-  }
+  for (const QString& text : tables) comments << korvel::db::readTableComments(alias, text).table;
   return comments;
 }
 
