@@ -28,7 +28,6 @@
 #include "ui/windowhelpers.h"
 
 using korvel::db::Engine;
-using korvel::db::EngineError;
 
 TFormCopyDB* FormCopyDB = nullptr;
 
@@ -51,10 +50,6 @@ QComboBox* comboBox(QWidget* parent, const char* name) {
 }
 
 QLabel* label(QWidget* parent, const QString& text) { return new QLabel(text, parent); }
-
-bool hasSelectedItem(const QComboBox* box) {
-  return box->currentIndex() >= 0 && box->itemText(box->currentIndex()) == box->currentText();
-}
 
 }  // namespace
 
@@ -203,15 +198,9 @@ void TFormCopyDB::ComboBox_AliasKeyPress(QComboBox* sender) {
 }
 
 void TFormCopyDB::SelectTypedAlias(QComboBox* box) {
-  if (box->currentText().isEmpty() || hasSelectedItem(box)) return;
-  const QString text = box->currentText();
-  int index = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (box->currentText().isEmpty() || korvel::hasSelectedItem(box)) return;
   const QSignalBlocker blocker(box);  // the caller lists the tables
-  if (index < 0) {
-    box->addItem(text);
-    index = box->count() - 1;
-  }
-  box->setCurrentIndex(index);
+  korvel::selectOrAppendText(box);
 }
 
 void TFormCopyDB::ListAliasTables(const QString& side) {
@@ -220,28 +209,7 @@ void TFormCopyDB::ListAliasTables(const QString& side) {
   QComboBox* tableBox = source ? ComboBox_Tables : ComboBox_Tables2;
   const QString alias = aliasBox->currentText();
 
-  Engine::instance().closeConnections();
-  QStringList names;
-  bool listed = true;
-  try {
-    names = Engine::instance().tableNames(alias, CheckBox1->isChecked(), CheckBox2->isChecked());
-  } catch (const EngineError& e) {
-    // The engine says why (unknown alias, no connection): the one report.
-    korvel::showError(e.lastMessage());
-    listed = false;
-  }
-  {
-    const QSignalBlocker blocker(tableBox);
-    tableBox->clear();
-    tableBox->addItems(names);
-    if (!names.isEmpty()) tableBox->setCurrentIndex(0);
-  }
-  if (!listed) return;
-  if (names.isEmpty()) {
-    korvel::showError(QStringLiteral("指定されたエイリアス情報(") + alias +
-                      QStringLiteral(")ではテーブルが見つかりません"));
-    return;
-  }
+  if (!korvel::fillAliasTables(tableBox, alias, CheckBox1->isChecked(), CheckBox2->isChecked())) return;
   if (source) {
     TableS->setDatabaseName(alias);
     QueryTmp1->setDatabaseName(alias);

@@ -29,7 +29,6 @@
 #include "prompt/prompt.h"
 
 using korvel::db::Engine;
-using korvel::db::EngineError;
 
 namespace {
 
@@ -41,24 +40,6 @@ const QString kVersion = QStringLiteral("V0.989A");
 const QStringList kSystemOwnerPrefixes = {QStringLiteral("CTXSYS."),
                                           QStringLiteral("MDSYS."),
                                           QStringLiteral("SYSTEM.")};
-
-// A combo box has a selected item when its edit text is that item's text;
-// typing into an editable box leaves it without one.
-bool hasSelectedItem(const QComboBox* box) {
-  return box->currentIndex() >= 0 && box->itemText(box->currentIndex()) == box->currentText();
-}
-
-// Selects the first item equal to the box's text, or appends the text as a
-// new item and selects that.
-void selectOrAppendText(QComboBox* box) {
-  const QString text = box->currentText();
-  int index = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-  if (index < 0) {
-    box->addItem(text);
-    index = box->count() - 1;
-  }
-  box->setCurrentIndex(index);
-}
 
 std::string settingsRead(const char* key, const QString& defaultValue) {
   std::string fallback;
@@ -155,32 +136,10 @@ void TFormMain::ButtonGetTblNMClick() {
     restoreAliasChoice();
     return;
   }
-  if (!hasSelectedItem(ComboBox_Alias)) selectOrAppendText(ComboBox_Alias);
+  if (!korvel::hasSelectedItem(ComboBox_Alias)) korvel::selectOrAppendText(ComboBox_Alias);
   const QString alias = ComboBox_Alias->currentText();
 
-  Engine::instance().closeConnections();
-  QStringList names;
-  bool listed = true;
-  try {
-    names = Engine::instance().tableNames(alias, CheckBox1->isChecked(), CheckBox2->isChecked());
-  } catch (const EngineError& e) {
-    // The engine's message says why (unknown alias, no connection); it is
-    // the one report, not followed by the "no tables" box.
-    korvel::showError(e.lastMessage());
-    listed = false;
-  }
-  {
-    // Refilling the list is not the user's choice of a table.
-    const QSignalBlocker blocker(ComboBox_Tables);
-    ComboBox_Tables->clear();
-    ComboBox_Tables->addItems(names);
-  }
-  if (!listed) return;
-  if (ComboBox_Tables->count() == 0) {
-    korvel::showError(QStringLiteral("指定されたエイリアス情報(") + alias +
-                      QStringLiteral(")ではテーブルが見つかりません"));
-    return;
-  }
+  if (!korvel::fillAliasTables(ComboBox_Tables, alias, CheckBox1->isChecked(), CheckBox2->isChecked())) return;
   if (CheckBoxOthers->isChecked()) {
     const QSignalBlocker blocker(ComboBox_Tables);
     for (int i = 0; i < ComboBox_Tables->count();) {
@@ -227,9 +186,9 @@ void TFormMain::ComboBox_TablesChange() {
 }
 
 void TFormMain::ComboBox_TablesExit() {
-  if (hasSelectedItem(ComboBox_Tables)) return;
+  if (korvel::hasSelectedItem(ComboBox_Tables)) return;
   const QSignalBlocker blocker(ComboBox_Tables);
-  selectOrAppendText(ComboBox_Tables);
+  korvel::selectOrAppendText(ComboBox_Tables);
 }
 
 void TFormMain::ComboBox_TablesKeyPress() {

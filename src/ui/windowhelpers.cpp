@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -15,6 +16,7 @@
 
 #include "common/programstate.h"
 #include "controls/combogrid.h"
+#include "db/engine.h"
 #include "db/engineerror.h"
 #include "db/query.h"
 #include "prompt/prompt.h"
@@ -135,3 +137,49 @@ bool Qz_OpenQuery(korvel::db::Query& query, const QString& sql) {
   }
   return true;
 }
+
+namespace korvel {
+
+bool hasSelectedItem(const QComboBox* box) {
+  return box->currentIndex() >= 0 && box->itemText(box->currentIndex()) == box->currentText();
+}
+
+void selectOrAppendText(QComboBox* box) {
+  const QString text = box->currentText();
+  int index = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (index < 0) {
+    box->addItem(text);
+    index = box->count() - 1;
+  }
+  box->setCurrentIndex(index);
+}
+
+bool fillAliasTables(QComboBox* box, const QString& alias, bool withExtensions, bool withSystemTables) {
+  db::Engine& engine = db::Engine::instance();
+  engine.closeConnections();
+  QStringList names;
+  bool listed = true;
+  try {
+    names = engine.tableNames(alias, withExtensions, withSystemTables);
+  } catch (const db::EngineError& e) {
+    // The engine's message says why (unknown alias, no connection); it is
+    // the one report, not followed by the "no tables" box.
+    showError(e.lastMessage());
+    listed = false;
+  }
+  {
+    // Refilling the list is not the user's choice of a table.
+    const QSignalBlocker blocker(box);
+    box->clear();
+    box->addItems(names);
+    if (!names.isEmpty()) box->setCurrentIndex(0);
+  }
+  if (!listed) return false;
+  if (names.isEmpty()) {
+    showError(QStringLiteral("指定されたエイリアス情報(") + alias + QStringLiteral(")ではテーブルが見つかりません"));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace korvel

@@ -3,6 +3,7 @@
 
 #include <QString>
 
+class QComboBox;
 class QPlainTextEdit;
 class QWidget;
 class TComboGrid;
@@ -45,3 +46,22 @@ bool Qz_DeleteFileChk(const QString& path);
 // in Qz_LastSql. On an engine error shows its last message and the number of
 // messages, leaves the query closed and returns false.
 bool Qz_OpenQuery(korvel::db::Query& query, const QString& sql);
+
+namespace korvel {
+
+// A combo box has a selected item when its edit text is that item's text;
+// typing into an editable box leaves it without one.
+bool hasSelectedItem(const QComboBox* box);
+
+// Selects the first item equal (case-sensitive) to the box's text, or
+// appends the text as a new item and selects that.
+void selectOrAppendText(QComboBox* box);
+
+// Refills `box` with the alias's table names (its signals blocked, the first
+// name selected), after closing the engine's connections so tables made
+// meanwhile show. False when there is nothing to choose, the user told why:
+// the engine's message when it cannot list them, or "指定されたエイリアス情報(
+// alias)ではテーブルが見つかりません" for an alias without tables.
+bool fillAliasTables(QComboBox* box, const QString& alias, bool withExtensions, bool withSystemTables);
+
+}  // namespace korvel
