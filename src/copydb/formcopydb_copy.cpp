@@ -268,7 +268,11 @@ ResolvedTable resolveTable(const QString& alias, const QString& text) {
     Engine& engine = Engine::instance();
     korvel::db::Driver& driver = engine.driver(alias);
     const korvel::db::TableName table = driver.findTable(engine.connection(alias), text).value_or(korvel::db::TableName{{}, text});
-    return {table, korvel::copydb::sqlTableName(driver, table)};
+    // A table chosen by its bare name is written bare, as the list shows it
+    // (a PostgreSQL table of the public schema): the connection finds it so.
+    korvel::db::TableName written = table;
+    if (text.compare(table.name, Qt::CaseInsensitive) == 0) written.schema.clear();
+    return {table, korvel::copydb::sqlTableName(driver, written)};
   } catch (const EngineError&) {
     return {{{}, text}, korvel::db::quoteIdentifier(u'"', text)};
   }

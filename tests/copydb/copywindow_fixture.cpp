@@ -1,14 +1,18 @@
 #include "copywindow_fixture.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSqlError>
 #include <QSqlRecord>
 
 #include "../db/dbtestenv.h"
 #include "common/codepage.h"
+#include "db/demodatabase.h"
 #include "db/engine.h"
+#include "controls/spbtn2.h"
 #include "db/sqlitedriver.h"
 
 using korvel::db::Engine;
@@ -28,7 +32,7 @@ void CopyWindowTest::TearDown() {
   QDir::setCurrent(previousDir_);
 }
 
-void CopyWindowTest::writeAliases(bool withServer) {
+void CopyWindowTest::writeAliases(bool withServer, bool withDemo) {
   QString text;
   for (const char* name : {"SRC", "DST"}) {
     const QString file = path(QString::fromLatin1(name).toLower() + QStringLiteral(".sqlite"));
@@ -43,6 +47,11 @@ void CopyWindowTest::writeAliases(bool withServer) {
   }
   QDir().mkpath(path(QStringLiteral("tables")));
   text += QStringLiteral("[FILES]\nTYPE=PARADOX\nPATH=%1\n").arg(path(QStringLiteral("tables")));
+  if (withDemo) {
+    const QString demo = path(QStringLiteral("demo.sqlite"));
+    if (!QFile::exists(demo)) korvel::db::createDemoDatabase(demo);
+    text += QStringLiteral("[DEMO]\nTYPE=SQLITE\nPATH=%1\n").arg(demo);
+  }
   if (withServer)
     text += korvel::db::test::pgAliasSection(QStringLiteral("PG")) +
             korvel::db::test::odbcAliasSection(QStringLiteral("ODBCPG"));
@@ -77,6 +86,15 @@ qint64 CopyWindowTest::count(const QString& alias, const QString& table) {
   return r.isEmpty() ? -1 : r.first().toLongLong();
 }
 
+void CopyWindowTest::numbered(const QString& alias, const QString& name, int n) {
+  exec(alias, {QStringLiteral("DROP TABLE IF EXISTS ") + name,
+               QStringLiteral("CREATE TABLE %1 (ID INTEGER PRIMARY KEY, NAME VARCHAR(20))").arg(name),
+               QStringLiteral("WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < %2) "
+                              "INSERT INTO %1 SELECT i, 'n' || i FROM k")
+                   .arg(name)
+                   .arg(n)});
+}
+
 TFormCopyDB* CopyWindowTest::open() {
   form = std::make_unique<TFormCopyDB>();
   return form.get();
@@ -94,6 +112,18 @@ void CopyWindowTest::choose(const QString& sourceAlias, const QString& sourceTab
   pick(form->ComboBox_Tables, sourceTable);
   pick(form->ComboBox_Alias2, destinationAlias);
   pick(form->ComboBox_Tables2, destinationTable);
+}
+
+void CopyWindowTest::abortOnFirstProgress() {
+  form->show();
+  QObject::connect(form.get(), &TFormCopyDB::progressShown, form.get(), [this] {
+    QWidget* button = form->SpeedButtonAbort;
+    const QPoint at = button->rect().center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+      QCoreApplication::postEvent(button, new QMouseEvent(type, at, button->mapToGlobal(at), Qt::LeftButton,
+                                                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                                          Qt::NoModifier));
+  }, Qt::SingleShotConnection);
 }
 
 QStringList CopyWindowTest::logLines() const {

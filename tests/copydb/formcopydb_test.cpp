@@ -28,15 +28,6 @@ const QString kKinds = QStringLiteral(
 
 class FormCopyDBTest : public CopyWindowTest {
  protected:
-  // Table `name` on the alias with ids 1..n (NAME "n<id>").
-  void numbered(const QString& alias, const QString& name, int n) {
-    exec(alias, {QStringLiteral("DROP TABLE IF EXISTS ") + name,
-                 QStringLiteral("CREATE TABLE %1 (ID INTEGER PRIMARY KEY, NAME VARCHAR(20))").arg(name),
-                 QStringLiteral("WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < %2) "
-                                "INSERT INTO %1 SELECT i, 'n' || i FROM k")
-                     .arg(name)
-                     .arg(n)});
-  }
   QStringList questions() const {
     QStringList asked;
     for (const auto& r : prompt.records)
@@ -221,17 +212,7 @@ TEST_F(FormCopyDBTest, AbortStopsWithExactlyTheCountedRowsWritten) {
   exec(QStringLiteral("DST"), {QStringLiteral("CREATE TABLE T (ID INTEGER PRIMARY KEY, NAME VARCHAR(20))")});
   open();
   choose(QStringLiteral("SRC"), QStringLiteral("T"), QStringLiteral("DST"), QStringLiteral("T"));
-  // The operator presses 中断 as soon as progress shows; the press is a
-  // mouse click the copy takes with its other messages.
-  form->show();
-  QObject::connect(form.get(), &TFormCopyDB::progressShown, form.get(), [this] {
-    QWidget* button = form->SpeedButtonAbort;
-    const QPoint at = button->rect().center();
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
-      QCoreApplication::postEvent(button, new QMouseEvent(type, at, button->mapToGlobal(at), Qt::LeftButton,
-                                                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                                                          Qt::NoModifier));
-  });
+  abortOnFirstProgress();
   form->ButtonCopyClick();
 
   const QString label = form->LabelKensu->text();
