@@ -38,9 +38,10 @@ QString valueText(const QVariant& value) {
   }
 }
 
-// ' doubled; in every form but Paradox's the line breaks and NUL become
-// CHR() calls joined to the text, so the literal is one line.
-QString quoted(LiteralForm form, const QString& text) {
+// ' doubled; line breaks and NUL become CHR() calls joined to the text, so
+// the literal is one line (every destination the program writes to, the
+// directories' Paradox tables included, knows CHR and ||).
+QString quoted(const QString& text) {
   QString out;
   out.reserve(text.size() + 2);
   out += u'\'';
@@ -48,10 +49,10 @@ QString quoted(LiteralForm form, const QString& text) {
     const QChar c = text[i];
     if (c == u'\'') {
       out += QStringLiteral("''");
-    } else if (form != LiteralForm::Paradox && c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+    } else if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
       out += QStringLiteral("'||CHR(13)||CHR(10)||'");
       ++i;
-    } else if (form != LiteralForm::Paradox && (c == u'\r' || c == u'\n' || c == QChar(0))) {
+    } else if (c == u'\r' || c == u'\n' || c == QChar(0)) {
       out += QStringLiteral("'||CHR(%1)||'").arg(c.unicode());
     } else {
       out += c;
@@ -61,10 +62,10 @@ QString quoted(LiteralForm form, const QString& text) {
   return out;
 }
 
-CopyLiteral unreadable(LiteralForm form, const QVariant& value) {
+CopyLiteral unreadable(const QVariant& value) {
   if (value.typeId() == QMetaType::QByteArray)
     return {QStringLiteral("X'") + QString::fromLatin1(value.toByteArray().toHex().toUpper()) + u'\'', false};
-  return {quoted(form, valueText(value)), false};
+  return {quoted(valueText(value)), false};
 }
 
 // --- numbers ---
@@ -91,16 +92,16 @@ std::optional<QString> specialFloat(const QVariant& value) {
   return std::nullopt;
 }
 
-CopyLiteral numberLiteral(LiteralForm form, const QVariant& value) {
+CopyLiteral numberLiteral(const QVariant& value) {
   if (value.typeId() == QMetaType::Bool) return {value.toBool() ? QStringLiteral("1") : QStringLiteral("0")};
-  if (value.typeId() == QMetaType::QByteArray) return unreadable(form, value);
+  if (value.typeId() == QMetaType::QByteArray) return unreadable(value);
   if (auto special = specialFloat(value)) return {*special};
   const QString text = valueText(value);
   // A text is read by the number rule (grouping commas and signs as typed);
   // an empty text or the absent-value mark is NULL, a text without any digit
   // holds no number.
   if (text.isEmpty() || text == u"---") return {kNull};
-  if (!hasDigit(text)) return unreadable(form, value);
+  if (!hasDigit(text)) return unreadable(value);
   return {QString::fromLatin1(Qz_NumText(text.toStdString()))};
 }
 
@@ -134,7 +135,7 @@ std::optional<bool> truthOf(const QVariant& value) {
 CopyLiteral booleanLiteral(LiteralForm form, const QVariant& value) {
   if (isText(value) && value.toString().isEmpty()) return {kNull};
   const std::optional<bool> truth = truthOf(value);
-  if (!truth) return unreadable(form, value);
+  if (!truth) return unreadable(value);
   if (form == LiteralForm::Paradox || form == LiteralForm::Postgres)
     return {*truth ? QStringLiteral("TRUE") : QStringLiteral("FALSE")};
   return {*truth ? QStringLiteral("1") : QStringLiteral("0")};
@@ -179,7 +180,7 @@ std::optional<Moment> momentOf(const QVariant& value) {
 
 // The literal around an already rendered date/time text.
 QString dateForm(LiteralForm form, const QString& type, const QString& text) {
-  const QString q = quoted(form, text);
+  const QString q = quoted(text);
   if (form == LiteralForm::Access) return u'#' + text + u'#';
   if (type == u"DA") {
     if (form == LiteralForm::Paradox) return QStringLiteral("CAST( %1 AS DATE )").arg(q);
@@ -224,12 +225,12 @@ QString typeCodeOf(const QString& className) {
 CopyLiteral copyLiteral(LiteralForm form, const QString& type, const QVariant& value) {
   if (isNull(value)) return {kNull};
   if (type == u"CH") {
-    if (value.typeId() == QMetaType::QByteArray) return unreadable(form, value);
-    return {quoted(form, valueText(value))};
+    if (value.typeId() == QMetaType::QByteArray) return unreadable(value);
+    return {quoted(valueText(value))};
   }
   if (type == u"DA" || type == u"DT" || type == u"TI") return dateLiteral(form, type, value);
   if (type == u"BL") return booleanLiteral(form, value);
-  return numberLiteral(form, value);
+  return numberLiteral(value);
 }
 
 }  // namespace korvel::copydb

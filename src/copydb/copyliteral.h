@@ -5,9 +5,9 @@
 // not store the value that was read:
 // - NULL is written NULL, whatever the type.
 // - Text is carried exactly: a final line break stays, "---" stays "---".
-//   Every CR, LF and NUL is written as CHR(13), CHR(10), CHR(0) (not in the
-//   Paradox form), so that a statement is always one line, as the window's
-//   statement box and the error log hold it.
+//   Every CR, LF and NUL is written as CHR(13), CHR(10), CHR(0) in every
+//   form, so that a statement is always one line, as the window's statement
+//   box and the error log hold it.
 // - Dates, date-times ("DT", with the time of day) and times ("TI") are
 //   written from the value read, never re-read from a display text.
 // - Numbers keep every digit: integers exactly, decimals as the database

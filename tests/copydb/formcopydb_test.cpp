@@ -78,9 +78,11 @@ TEST_F(FormCopyDBTest, ParadoxTablesTakeAndGiveEveryFieldKind) {
   writeAliases();
   exec(QStringLiteral("SRC"),
        {QStringLiteral("CREATE TABLE PDX (ID INTEGER PRIMARY KEY, NAME VARCHAR(30), BORN DATE, STAMP DATETIME, "
-                       "AT_TIME TIME, FLAG BOOLEAN, AMOUNT DOUBLE)"),
-        QStringLiteral("INSERT INTO PDX VALUES (1, 'O''Neil 山田', '1996-01-05', '1996-01-05 10:30:45', '09:07:03', 1, 1234.5), "
-                       "(2, '---', '2030-04-01', '2024-02-29 23:59:59', '00:00:00', 0, -0.25), (3, NULL, NULL, NULL, NULL, NULL, NULL)")});
+                       "AT_TIME TIME, FLAG BOOLEAN, AMOUNT DOUBLE, NOTE TEXT)"),
+        QStringLiteral("INSERT INTO PDX VALUES (1, 'O''Neil 山田', '1996-01-05', '1996-01-05 10:30:45', '09:07:03', 1, 1234.5, "
+                       "'一行目' || char(13, 10) || '二行目' || char(13, 10)), "
+                       "(2, '---', '2030-04-01', '2024-02-29 23:59:59', '00:00:00', 0, -0.25, 'a' || char(10) || 'b'), "
+                       "(3, NULL, NULL, NULL, NULL, NULL, NULL, NULL)")});
   {
     korvel::db::Table t;
     t.setDatabaseName(QStringLiteral("FILES"));
@@ -92,11 +94,12 @@ TEST_F(FormCopyDBTest, ParadoxTablesTakeAndGiveEveryFieldKind) {
     t.addFieldDef(QStringLiteral("AT_TIME"), korvel::db::FieldKind::Time, 0, false);
     t.addFieldDef(QStringLiteral("FLAG"), korvel::db::FieldKind::Boolean, 0, false);
     t.addFieldDef(QStringLiteral("AMOUNT"), korvel::db::FieldKind::Float, 0, false);
+    t.addFieldDef(QStringLiteral("NOTE"), korvel::db::FieldKind::Memo, 0, false);
     t.addIndex(QString(), QStringLiteral("ID"), korvel::db::ixPrimary | korvel::db::ixUnique);
     t.createTable();
   }
   exec(QStringLiteral("DST"), {QStringLiteral("CREATE TABLE PDX (ID INTEGER PRIMARY KEY, NAME VARCHAR(30), BORN DATE, "
-                                              "STAMP DATETIME, AT_TIME TIME, FLAG BOOLEAN, AMOUNT DOUBLE)")});
+                                              "STAMP DATETIME, AT_TIME TIME, FLAG BOOLEAN, AMOUNT DOUBLE, NOTE TEXT)")});
   open();
   choose(QStringLiteral("SRC"), QStringLiteral("PDX"), QStringLiteral("FILES"), QStringLiteral("PDX"));
   form->ButtonCopyClick();
@@ -115,9 +118,52 @@ TEST_F(FormCopyDBTest, ParadoxTablesTakeAndGiveEveryFieldKind) {
   choose(QStringLiteral("SRC"), QStringLiteral("PDX"), QStringLiteral("FILES"), QStringLiteral("PDX"));
   form->ButtonCopyClick();
   EXPECT_EQ(memoLines().value(0),
-            QStringLiteral("INSERT INTO PDX ( ID,NAME,BORN,STAMP,AT_TIME,FLAG,AMOUNT ) VALUES ( 1,'O''Neil 山田',"
+            QStringLiteral("INSERT INTO PDX ( ID,NAME,BORN,STAMP,AT_TIME,FLAG,AMOUNT,NOTE ) VALUES ( 1,'O''Neil 山田',"
                            "CAST( '1996/01/05' AS DATE ),CAST( '1996/01/05 10:30:45' AS TIMESTAMP ),"
-                           "CAST( '09:07:03' AS TIME ),TRUE,1234.5 )"));
+                           "CAST( '09:07:03' AS TIME ),TRUE,1234.5,'一行目'||CHR(13)||CHR(10)||'二行目'||CHR(13)||CHR(10)||'' )"));
+  // One statement per line in the log as in the window.
+  EXPECT_EQ(logLines().mid(logLines().size() - 3), memoLines());
+}
+
+// Into a CSV table of a directory alias (named by its file name, which
+// must be quoted) and back: every field kind arrives as it was.
+TEST_F(FormCopyDBTest, CsvTablesTakeAndGiveEveryFieldKind) {
+  writeAliases();
+  const QString columns = QStringLiteral(
+      "(ID INTEGER PRIMARY KEY, NAME VARCHAR(30), NOTE TEXT, BORN DATE, STAMP DATETIME, AT_TIME TIME, FLAG BOOLEAN, "
+      "AMOUNT DOUBLE)");
+  exec(QStringLiteral("SRC"),
+       {QStringLiteral("CREATE TABLE KINDS ") + columns,
+        QStringLiteral("INSERT INTO KINDS VALUES (1, 'O''Neil, 山田', 'a' || char(13, 10) || '\"b\"', '1996-01-05', "
+                       "'1996-01-05 10:30:45', '09:07:03', 1, 1234.5), (2, '---', '', '2030-04-01', "
+                       "'2024-02-29 23:59:59', '00:00:00', 0, -0.25)")});
+  {
+    korvel::db::Table t;
+    t.setDatabaseName(QStringLiteral("FILES"));
+    t.setTableName(QStringLiteral("kinds.csv"));
+    t.addFieldDef(QStringLiteral("ID"), korvel::db::FieldKind::Integer, 0, false);
+    t.addFieldDef(QStringLiteral("NAME"), korvel::db::FieldKind::String, 30, false);
+    t.addFieldDef(QStringLiteral("NOTE"), korvel::db::FieldKind::Memo, 0, false);
+    t.addFieldDef(QStringLiteral("BORN"), korvel::db::FieldKind::Date, 0, false);
+    t.addFieldDef(QStringLiteral("STAMP"), korvel::db::FieldKind::DateTime, 0, false);
+    t.addFieldDef(QStringLiteral("AT_TIME"), korvel::db::FieldKind::Time, 0, false);
+    t.addFieldDef(QStringLiteral("FLAG"), korvel::db::FieldKind::Boolean, 0, false);
+    t.addFieldDef(QStringLiteral("AMOUNT"), korvel::db::FieldKind::Float, 0, false);
+    t.createTable();
+  }
+  exec(QStringLiteral("DST"), {QStringLiteral("CREATE TABLE KINDS ") + columns});
+  open();
+  choose(QStringLiteral("SRC"), QStringLiteral("KINDS"), QStringLiteral("FILES"), QStringLiteral("kinds.csv"));
+  form->ButtonCopyClick();
+  EXPECT_EQ(prompt.messageCount(), 0) << prompt.lastMessage().toStdString();
+  EXPECT_EQ(form->LabelKensu->text(), QStringLiteral("2件書き込みしました"));
+  EXPECT_TRUE(form->Edit2->text().startsWith(QStringLiteral("INSERT INTO \"kinds.csv\" ( "))) << form->Edit2->text().toStdString();
+  choose(QStringLiteral("FILES"), QStringLiteral("kinds.csv"), QStringLiteral("DST"), QStringLiteral("KINDS"));
+  form->ButtonCopyClick();
+  EXPECT_EQ(prompt.messageCount(), 0) << prompt.lastMessage().toStdString();
+  EXPECT_EQ(form->LabelKensu->text(), QStringLiteral("2件書き込みしました"));
+  const QString all = QStringLiteral("SELECT ID, NAME, hex(NOTE), BORN, STAMP, AT_TIME, FLAG, AMOUNT FROM KINDS ORDER BY ID");
+  EXPECT_EQ(rows(QStringLiteral("DST"), all), rows(QStringLiteral("SRC"), all));
 }
 
 TEST_F(FormCopyDBTest, WithoutAMatchingColumnEveryRowIsRefused) {
