@@ -57,6 +57,11 @@ bool isTableDefinition(const QString& sql) {
   return false;
 }
 
+bool isIndexDefinition(const QString& sql) {
+  const QString text = trimStatement(sql).simplified().toUpper();
+  return text.startsWith(u"CREATE INDEX") || text.startsWith(u"CREATE UNIQUE INDEX") || text.startsWith(u"DROP INDEX");
+}
+
 }  // namespace
 
 bool DirectoryDriver::textTablesByDefault(Driver& driver) {
@@ -231,6 +236,13 @@ void DirectoryDriver::createAsciiTable(QSqlDatabase&, const QString& fileName, c
 }
 
 QString DirectoryDriver::statementText(const QString& sql) const {
+  // An index other than the primary one would need a Paradox secondary
+  // index file (.Xnn, .Ynn), which is not written: say that, not the
+  // general rule below.
+  if (isIndexDefinition(sql))
+    throw EngineError(QStringList{QStringLiteral("Cannot execute the statement"),
+                                  QStringLiteral("The tables of a directory have no secondary indexes: only the primary "
+                                                 "index is kept (Paradox .Xnn and .Ynn index files are not written)")});
   if (isTableDefinition(sql))
     throw EngineError(QStringList{QStringLiteral("Cannot execute the statement"),
                                   QStringLiteral("The tables of a directory are its files: create them with the table "

@@ -178,13 +178,14 @@ void Table::addIndex(const QString& name, const QString& fields, int options) {
   for (const auto& f : names)
     columns << driver.quoteName(f) + ((options & ixDescending) ? QStringLiteral(" DESC") : QString());
   const QString indexName = name.isEmpty() ? table.name + u'_' + names.join(u'_') : name;
+  // Through the driver's statement text, so that a driver that cannot keep
+  // the index says why in its own words.
+  const QString sql = driver.statementText(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+                                               .arg((options & ixUnique) ? QStringLiteral("UNIQUE ") : QString(),
+                                                    driver.quoteName(indexName), driver.quoteTable(table),
+                                                    columns.join(QStringLiteral(", "))));
   QSqlQuery q(db);
-  execOrThrow(q,
-              QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
-                  .arg((options & ixUnique) ? QStringLiteral("UNIQUE ") : QString(),
-                       driver.quoteName(indexName), driver.quoteTable(table),
-                       columns.join(QStringLiteral(", "))),
-              QStringLiteral("Cannot add index %1 to %2").arg(indexName, tableName_));
+  execOrThrow(q, sql, QStringLiteral("Cannot add index %1 to %2").arg(indexName, tableName_));
 }
 
 void Table::updateIndexDefs() {

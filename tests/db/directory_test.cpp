@@ -113,6 +113,14 @@ TEST_F(DirectoryTest, CreateBrowseEditSearchAndDelete) {
   t.fieldByName(QStringLiteral("CODE")).setEditText(QStringLiteral("10"));
   EXPECT_THROW(t.post(), EngineError);
   t.cancel();
+  // Only the primary index is kept; asking for another says so and changes nothing.
+  try {
+    t.addIndex(QStringLiteral("BY_NAME"), QStringLiteral("NAME"), 0);
+    ADD_FAILURE() << "a secondary index was accepted";
+  } catch (const EngineError& e) {
+    EXPECT_TRUE(e.lastMessage().contains(QStringLiteral("secondary indexes"))) << e.lastMessage().toStdString();
+  }
+  EXPECT_EQ(t.recordCount(), 2);
   t.close();
 
   local::ParadoxReader reader(file(QStringLiteral("CUSTOMER.DB")));
