@@ -2,7 +2,9 @@
 
 TSpBtn2::TSpBtn2(QWidget* parent) : QToolButton(parent) {
   setCheckable(true);
-  setAutoRaise(true);
+  // Drawn as a button: raised while up, sunk while down, so the two states
+  // can be told apart at a glance and the control is seen to be pressable.
+  setAutoRaise(false);
   setToolButtonStyle(Qt::ToolButtonTextOnly);
   connect(this, &QAbstractButton::clicked, this, [this] {
     UpdateLook();

@@ -1,5 +1,5 @@
 #pragma once
-// TSpBtn2: a flat toggle button whose caption (and, with ChgImg, glyph) says
+// TSpBtn2: a toggle button whose caption (and, with ChgImg, glyph) says
 // which of its two states it is in. Buttons with the same non-zero GroupIndex
 // on the same parent form a group: at most one is down; with AllowAllUp all
 // may be up.

@@ -61,6 +61,10 @@ class Dataset : public QObject {
   int availableRows(int wanted);
   // displayRowCount() when it is known without a count, else -1.
   int knownRowCount() const;
+  // displayRowCount() when the result holds at most `limit` rows, found by a
+  // count that reads no more than limit + 1 rows (boundedcount.cpp); else -1,
+  // also where rows cannot be counted that way. A count found is kept.
+  int countUpTo(int limit);
 
   // Editing.
   void edit();

@@ -45,24 +45,42 @@ void DatasetModel::setSelectionModel(QItemSelectionModel* selection) {
   syncViewRow();
 }
 
-// Rows are shown as far as they have been wanted: a first screenful, more
-// when the view scrolls to the end (fetchMore), and up to the cursor when the
-// dataset moves beyond them. The whole result is never counted just to show it.
-void DatasetModel::resetFromDataset() {
-  const int wanted = std::max({rowCount_, kFirstRows, dataset_ ? dataset_->recNo() + 1 : 0});
-  int rows = 0;
-  if (dataset_ && dataset_->active()) {
-    try {
-      rows = dataset_->availableRows(wanted);
-    } catch (const EngineError&) {
-      rows = std::max(dataset_->recNo() + 1, 0);  // the rows cannot be read now
-    }
+// The rows of a result whose size is known, or cheap to count, are all
+// announced at once: the scroll range is the result's size from the first
+// screen on and Ctrl+End reaches the last row. Others are shown as far as
+// they have been wanted: a first screenful, more when the view scrolls to
+// the end (fetchMore), and up to the cursor when the dataset moves beyond
+// them. The whole of a large result is never counted just to show it.
+int DatasetModel::rowsToShow() {
+  if (!dataset_ || !dataset_->active()) return 0;
+  try {
+    const int counted = dataset_->countUpTo(kCheapCount);
+    if (counted >= 0) return counted;
+    const int wanted = std::max({rowCount_, kFirstRows, dataset_->recNo() + 1});
+    return dataset_->availableRows(wanted);
+  } catch (const EngineError&) {
+    return std::max(dataset_->recNo() + 1, 0);  // the rows cannot be read now
   }
+}
+
+void DatasetModel::resetFromDataset() {
+  const int rows = rowsToShow();
   beginResetModel();
   rowCount_ = rows;
   shownRow_ = dataset_ ? dataset_->recNo() : -1;
   endResetModel();
   syncViewRow();
+}
+
+void DatasetModel::followRowCount() {
+  if (!dataset_ || !dataset_->active()) return;
+  const int known = dataset_->knownRowCount();
+  if (known < 0 || known == rowCount_) return;
+  if (known > rowCount_) {
+    growTo(known);
+  } else {
+    resetFromDataset();
+  }
 }
 
 void DatasetModel::growTo(int rows) {

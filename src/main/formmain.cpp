@@ -2,6 +2,7 @@
 
 #include "main/formmain.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -103,7 +104,9 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   buildMenu();
   buildStatusBar();
   placeControls();
+  clearNoticeBeforeCommands();
   connectHandlers();
+  updateWriteButtons();
   resize(792, 529 + menuBar()->sizeHint().height());
   FormCreate();
 }
@@ -184,9 +187,11 @@ void TFormMain::buildControls() {
   Label3 = named(new QLabel(QStringLiteral("開始"), p), "Label3");
   NumEditFirst = named(new TNumEdit(p), "NumEditFirst");
   NumEditFirst->SetMinus(false);
+  NumEditFirst->SetDecimalLength(0);  // a record number: whole numbers only
   Label4 = named(new QLabel(QStringLiteral("作成件数"), p), "Label4");
   NumEditEnd = named(new TNumEdit(p), "NumEditEnd");
   NumEditEnd->SetMinus(false);
+  NumEditEnd->SetDecimalLength(0);
 
   BitBtnCopy = button(p, "BitBtnCopy", QStringLiteral("Clip Copy(&P)"));
   BitBtnExcelCopy = button(p, "BitBtnExcelCopy", QStringLiteral("Excel Copy(&P)"));
@@ -290,4 +295,17 @@ void TFormMain::placeControls() {
   // grid copy runs).
   SpeedButtonAbort->setGeometry(BitBtnExcelCopy->geometry());
   Panel1->move(kGap, top);
+}
+
+// A notice in the status bar ("このデータを編集することはできません", "この機能は
+// まだ組み込まれていません") belongs to the command that showed it: the next
+// command clears it before it runs, so a later successful one leaves no
+// stale notice. Connected before the commands' own handlers, so it runs first
+// and a command may show a notice of its own.
+void TFormMain::clearNoticeBeforeCommands() {
+  const auto clear = [this] { StatusPanel1->clear(); };
+  for (QAbstractButton* b : findChildren<QAbstractButton*>())
+    if (qobject_cast<QPushButton*>(b) || qobject_cast<QToolButton*>(b))
+      connect(b, &QAbstractButton::clicked, this, clear);
+  for (QAction* a : findChildren<QAction*>()) connect(a, &QAction::triggered, this, clear);
 }

@@ -223,7 +223,10 @@ class TFormMain : public QMainWindow {
   // Copies source into destination with progress in the status bar and the
   // abort button; reports the outcome. True when the rows were copied.
   bool runBatchMove(korvel::db::Table& source, korvel::db::Table& destination);
+  void updateWriteButtons();
+  void clearNoticeBeforeCommands();
   void connectFormatGridHandlers();
+  void widenToNamesAndTypes();
   bool openQuery(QObject* Sender);
   bool openTable();
   void capDisplayWidths();

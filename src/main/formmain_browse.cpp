@@ -250,6 +250,17 @@ void TFormMain::ButtonMemo1Click(QPushButton* Sender) {
 void TFormMain::DataSource_ParadoxStateChange() {
   Label_Status->setText(stateName(Table_Paradox->state()));
   ComboBox_Story->addItem(Label_Status->text() + QLatin1Char(':') + clockText("hh:nn:ss"));
+  // The box shows its newest line, the one the state label agrees with.
+  ComboBox_Story->setCurrentIndex(ComboBox_Story->count() - 1);
+  updateWriteButtons();
+}
+
+// "書込" and "削除(D)" work on Table_Paradox: they are enabled only while it
+// is open and shown, never after a failed open or in query mode.
+void TFormMain::updateWriteButtons() {
+  const bool tableShown = DataSource_Paradox->dataSet() == Table_Paradox && Table_Paradox->active();
+  Button8->setEnabled(tableShown);
+  Button9->setEnabled(tableShown);
 }
 
 void TFormMain::DataSource_ParadoxDataChange() {

@@ -3,6 +3,8 @@
 // currency-decimals switches.
 
 #include <QComboBox>
+#include <QFontMetrics>
+#include <algorithm>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -72,7 +74,21 @@ void TFormMain::SpeedButtonGetSimpleInfClick() {
     FormMemo->ComboBoxItem->setEditText(field.displayName());
     Qz_ComboAddText(FormMemo->ComboBoxItem);
   }
+  widenToNamesAndTypes();
   SpeedButtonDMake->setEnabled(true);
+}
+
+// A column of the format grid is at least as wide as its field's name and
+// type name: a name cut short ("TSmallintFie") would read as another one.
+void TFormMain::widenToNamesAndTypes() {
+  const QFontMetrics metrics(ComboGrid1->font());
+  constexpr int kCellPadding = 8;
+  for (int c = 1; c < ComboGrid1->ColCount(); ++c) {
+    const int text = std::max(metrics.horizontalAdvance(ComboGrid1->Cells(c, kRowName)),
+                              metrics.horizontalAdvance(ComboGrid1->Cells(c, kRowType)));
+    if (text + kCellPadding > ComboGrid1->ColWidths(c))
+      ComboGrid1->SetColWidths(c, text + kCellPadding);
+  }
 }
 
 void TFormMain::ComboGrid1DblClick() {

@@ -193,6 +193,7 @@ void TFormMain::ComboBox_TablesExit() {
 
 void TFormMain::ComboBox_TablesKeyPress() {
   if (!resolvePendingEdit()) return;
+  StatusPanel1->clear();  // Enter here is the open command: as its button does
   CheckBoxQuery->setChecked(false);
   ButtonOpenClick(ComboBox_Tables);
 }

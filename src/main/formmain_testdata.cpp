@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <optional>
 #include <vector>
 
 #include "common/codepage.h"
@@ -23,10 +24,17 @@ using korvel::db::WriteRun;
 
 namespace {
 
-int numberOrZero(const QString& text) {
+// A record number of "開始" or "作成件数": empty counts as 0; anything that is
+// not a whole number is refused (nullopt) with a message naming the box, as
+// a run of another size than the user meant cannot be taken back.
+std::optional<int> recordNumber(const TNumEdit* edit, const QString& caption) {
+  const QString text = edit->text().trimmed();
+  if (text.isEmpty()) return 0;
   bool ok = false;
-  const int value = text.trimmed().toInt(&ok);
-  return ok ? value : 0;
+  const int value = text.toInt(&ok);
+  if (ok && value >= 0) return value;
+  korvel::showError(QStringLiteral("*E:%1には0以上の整数を入力してください (%2)").arg(caption, text));
+  return std::nullopt;
 }
 
 // One column of a run: its settings in code page 932, the previous value
@@ -111,8 +119,12 @@ QString commitFailure(const EngineError& e) {
 }  // namespace
 
 void TFormMain::SpeedButtonDMakeClick() {
-  const int first = std::max(1, numberOrZero(NumEditFirst->text()));
-  const int last = std::max(first, numberOrZero(NumEditEnd->text()));
+  const std::optional<int> firstNumber = recordNumber(NumEditFirst, Label3->text());
+  if (!firstNumber) return;
+  const std::optional<int> lastNumber = recordNumber(NumEditEnd, Label4->text());
+  if (!lastNumber) return;
+  const int first = std::max(1, *firstNumber);
+  const int last = std::max(first, *lastNumber);
   const bool append = CheckBoxDApp->isChecked();
   Dataset* ds = currentDataSet();
   const int columnCount = std::min(ComboGrid1->ColCount() - 1, ds->active() ? ds->fieldCount() : 0);

@@ -13,6 +13,7 @@
 #include "copydb/formcopydb.h"
 #include "generator/formsmake.h"
 #include "main/formmain.h"
+#include "main/startupprobe.h"
 #include "sqleditor/formmemo.h"
 #include "tableinfo/formtblinf.h"
 #include "tablemake/formtblmake.h"
@@ -76,6 +77,7 @@ int runProgram(QApplication& app) {
   // request is not honoured, so take the screen's area first.
   if (QScreen* screen = QGuiApplication::primaryScreen())
     FormMain->setGeometry(screen->availableGeometry());
+  if (startupProbeRequested()) installStartupProbe(FormMain);
   FormMain->showMaximized();
   const int rc = app.exec();
   destroyWindows();

@@ -1,6 +1,7 @@
 #include "ui/dbgrid.h"
 
 #include <QFontMetrics>
+#include <algorithm>
 #include <QHeaderView>
 #include <QKeyEvent>
 
@@ -12,6 +13,11 @@
 
 namespace korvel::ui {
 
+namespace {
+// Room beside a column title for the header's frame and padding.
+constexpr int kTitleMargin = 14;
+}  // namespace
+
 DBGrid::DBGrid(QWidget* parent)
     : QTableView(parent), model_(new db::DatasetModel(this)) {
   setModel(model_);
@@ -19,8 +25,26 @@ DBGrid::DBGrid(QWidget* parent)
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  // A title wider than its column is cut at its end ("DEPT_CO…"), never at
+  // both, which would read as another name.
+  horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  horizontalHeader()->setTextElideMode(Qt::ElideRight);
   model_->setSelectionModel(selectionModel());
   connect(model_, &QAbstractItemModel::modelReset, this, &DBGrid::applyDisplayWidths);
+  const auto rowsChanged = [this] { rowsChanged_ = true; };
+  connect(model_, &QAbstractItemModel::modelReset, this, rowsChanged);
+  connect(model_, &QAbstractItemModel::rowsInserted, this, rowsChanged);
+}
+
+// The view lays out its scroll range only later, after a reset or added
+// rows; scrolling to a row beyond the old range would stop at its end and
+// leave the current record (after test data, at the end) out of sight.
+void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  if (rowsChanged_) {
+    rowsChanged_ = false;
+    updateGeometries();
+  }
+  QTableView::currentChanged(current, previous);
 }
 
 void DBGrid::setDataSource(DataSource* source) {
@@ -60,6 +84,15 @@ void DBGrid::keyPressEvent(QKeyEvent* event) {
       dataset->cancel();
       return;
     }
+    // Ctrl+End and Ctrl+Home go to the last and first record of the whole
+    // result, whether or not all of its rows have been shown yet; the view
+    // follows the cursor.
+    if (event->modifiers() == Qt::ControlModifier &&
+        (event->key() == Qt::Key_End || event->key() == Qt::Key_Home)) {
+      event->key() == Qt::Key_End ? dataset->last() : dataset->first();
+      scrollTo(currentIndex());
+      return;
+    }
   } catch (const db::EngineError& e) {
     showError(e.lastMessage());
     return;
@@ -71,8 +104,14 @@ void DBGrid::applyDisplayWidths() {
   db::Dataset* dataset = model_->dataset();
   if (!dataset || !dataset->active()) return;
   const int charWidth = fontMetrics().horizontalAdvance(QLatin1Char('0'));
-  for (int i = 0; i < dataset->fieldCount() && i < model_->columnCount(); ++i)
-    setColumnWidth(i, dataset->field(i).displayWidth() * charWidth + 8);
+  const QFontMetrics titleMetrics(horizontalHeader()->font());
+  // A column is as wide as its display width, and at least as wide as its
+  // title, so that every field's name can be read.
+  for (int i = 0; i < dataset->fieldCount() && i < model_->columnCount(); ++i) {
+    const db::Field& field = dataset->field(i);
+    const int title = titleMetrics.horizontalAdvance(field.displayName()) + kTitleMargin;
+    setColumnWidth(i, std::max(field.displayWidth() * charWidth + 8, title));
+  }
 }
 
 }  // namespace korvel::ui

@@ -27,11 +27,15 @@ class DBGrid : public QTableView {
   // Ctrl+Delete deletes the current record after asking; Insert inserts a
   // record; Escape cancels a pending edit or insert.
   void keyPressEvent(QKeyEvent* event) override;
+  // Scrolls to the new current row, with the scroll range brought up to
+  // date first when rows were reset or added since the last layout.
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
  private:
   void attachDataset();
 
   DataSource* source_ = nullptr;
+  bool rowsChanged_ = false;  // the row count changed since the last layout
   db::DatasetModel* model_;
 };
 

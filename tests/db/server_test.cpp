@@ -289,6 +289,35 @@ TEST_P(ServerTest, AppendedRowsKeepTheirPlaceAndCount) {
   EXPECT_EQ(t.field(1).asString(), QStringLiteral("dflt"));
 }
 
+// The count that sizes the grid on opening: exact up to its limit, -1 past
+// it and where rows are read in sequence; a query's own ORDER BY and a
+// trailing comment survive being counted as a subquery. (More rows than the
+// first page holds, which would tell the count by itself.)
+TEST_P(ServerTest, CountUpToALimit) {
+  KORVEL_REQUIRE_PG();
+  const QString name = table(QStringLiteral("counted"));
+  exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(name));
+  exec(QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY)").arg(name));
+  exec(QStringLiteral("INSERT INTO %1 SELECT generate_series(1, 150)").arg(name));
+  const bool sequential = QString::fromLatin1(GetParam()) == u"ODBC_SEQUENTIAL";
+  Table t;
+  t.setDatabaseName(QStringLiteral("SRV"));
+  t.setTableName(name);
+  t.open();
+  EXPECT_EQ(t.countUpTo(149), -1);
+  EXPECT_EQ(t.knownRowCount(), -1);
+  EXPECT_EQ(t.countUpTo(150), sequential ? -1 : 150);
+  EXPECT_EQ(t.knownRowCount(), sequential ? -1 : 150);
+  Query q;
+  q.setDatabaseName(QStringLiteral("SRV"));
+  q.setSql(QStringLiteral("SELECT * FROM %1 ORDER BY id DESC -- newest first").arg(name));
+  q.open();
+  EXPECT_EQ(q.countUpTo(1000), sequential ? -1 : 150);
+  EXPECT_EQ(q.recordCount(), 150);
+  q.last();
+  EXPECT_EQ(q.field(0).value().toInt(), 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(Drivers, ServerTest, ::testing::Values("POSTGRESQL", "ODBC", "ODBC_SEQUENTIAL"));
 
 using ServerLoginTest = EngineFixture;
