@@ -72,17 +72,6 @@ void DatasetModel::resetFromDataset() {
   syncViewRow();
 }
 
-void DatasetModel::followRowCount() {
-  if (!dataset_ || !dataset_->active()) return;
-  const int known = dataset_->knownRowCount();
-  if (known < 0 || known == rowCount_) return;
-  if (known > rowCount_) {
-    growTo(known);
-  } else {
-    resetFromDataset();
-  }
-}
-
 void DatasetModel::growTo(int rows) {
   if (!dataset_ || !dataset_->active() || rows <= rowCount_) return;
   int available = rowCount_;

@@ -34,10 +34,6 @@ class DatasetModel : public QAbstractTableModel {
   bool canFetchMore(const QModelIndex& parent) const override;
   void fetchMore(const QModelIndex& parent) override;
 
-  // The dataset's row count has become known (a count finished): the rows
-  // shown become exactly that many, so the scroll range is the result's size.
-  void followRowCount();
-
  private:
   static constexpr int kFirstRows = 200;    // rows shown before any scrolling
   static constexpr int kFetchRows = 1000;   // rows added per fetchMore()
