@@ -54,7 +54,7 @@ void DatasetModel::setSelectionModel(QItemSelectionModel* selection) {
 int DatasetModel::rowsToShow() {
   if (!dataset_ || !dataset_->active()) return 0;
   try {
-    const int counted = dataset_->countUpTo(kCheapCount);
+    const int counted = dataset_->countUpTo(countLimit_);
     if (counted >= 0) return counted;
     const int wanted = std::max({rowCount_, kFirstRows, dataset_->recNo() + 1});
     return dataset_->availableRows(wanted);

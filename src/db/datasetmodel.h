@@ -31,15 +31,20 @@ class DatasetModel : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
   QVariant headerData(int section, Qt::Orientation orientation,
                       int role) const override;
+  // Results of at most `rows` rows are counted, and shown whole, when they
+  // open (50,000 unless set); larger ones are shown as far as they are read.
+  void setCountLimit(int rows) { countLimit_ = rows; }
+
   bool canFetchMore(const QModelIndex& parent) const override;
   void fetchMore(const QModelIndex& parent) override;
 
  private:
   static constexpr int kFirstRows = 200;    // rows shown before any scrolling
   static constexpr int kFetchRows = 1000;   // rows added per fetchMore()
-  // Results up to this size are counted when opened, so the scroll range is
-  // right from the first screen; larger ones grow as they are read.
+  // Results up to countLimit_ rows are counted when opened, so the scroll
+  // range is right from the first screen; larger ones grow as they are read.
   static constexpr int kCheapCount = 50000;
+  int countLimit_ = kCheapCount;
   int rowsToShow();
   void resetFromDataset();
   void growTo(int rows);

@@ -125,6 +125,12 @@ TEST_F(ModelTest, LargeResultsAreShownAsFarAsTheyAreWanted) {
   items.setTableName(QStringLiteral("ITEM"));
   items.open();
   model.setDataset(&items);
+  // Within the count limit the whole result is there from the start.
+  EXPECT_EQ(model.rowCount(), 1000);
+  EXPECT_FALSE(model.canFetchMore({}));
+  model.setCountLimit(999);
+  items.close();
+  items.open();
   EXPECT_EQ(model.rowCount(), 200);
   EXPECT_TRUE(model.canFetchMore({}));
   model.fetchMore({});
@@ -147,6 +153,7 @@ TEST_F(ModelTest, RowsThatCannotBeReadLeaveTheViewUsable) {
   items.setDatabaseName(QStringLiteral("LITE"));
   items.setTableName(QStringLiteral("ITEM"));
   items.open();
+  model.setCountLimit(100);
   model.setDataset(&items);
   {  // another program drops the table under the open dataset
     QSqlDatabase db = SqliteDriver::openFile(path(QStringLiteral("demo.sqlite")), QStringLiteral("other"));
