@@ -65,6 +65,38 @@ void roundTo(DecimalDigits& d, long long keep) {
 
 }  // namespace
 
+DecimalDigits exactDigits(double value) { return shortestDigits(value); }
+
+std::optional<DecimalDigits> decimalTextDigits(std::string_view text) {
+  DecimalDigits d;
+  size_t i = 0;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) d.negative = text[i++] == '-';
+  bool point = false;
+  bool anyDigit = false;
+  int integerDigits = 0;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '.' && !point) {
+      point = true;
+    } else if (c >= '0' && c <= '9') {
+      anyDigit = true;
+      d.digits += c;
+      if (!point) ++integerDigits;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!anyDigit) return std::nullopt;
+  d.exponent = integerDigits;
+  stripZeros(d);
+  return d;
+}
+
+DecimalDigits roundedDigits(DecimalDigits d, int decimals) {
+  roundTo(d, static_cast<long long>(d.exponent) + std::clamp(decimals, 0, 18));
+  return d;
+}
+
 DecimalDigits significantDigits(double value, int precision) {
   DecimalDigits d = shortestDigits(value);
   roundTo(d, std::clamp(precision, 1, 18));

@@ -2,7 +2,9 @@
 // Decimal digits of a double, produced without the C locale (std::to_chars),
 // for the program's own number formatting.
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace korvel {
 
@@ -14,6 +16,14 @@ struct DecimalDigits {
   bool negative = false;
   bool isZero() const { return digits.empty(); }
 };
+
+// The shortest digits that read back as the same double (finite values only).
+DecimalDigits exactDigits(double value);
+// The digits of a plain decimal text: optional sign, digits, optional point
+// and digits ("-1234.5678", ".5", "7."). Empty optional for anything else.
+std::optional<DecimalDigits> decimalTextDigits(std::string_view text);
+// d rounded half away from zero to `decimals` digits after the point (0..18).
+DecimalDigits roundedDigits(DecimalDigits d, int decimals);
 
 // Rounded to `precision` significant digits (1..18; finite values only).
 DecimalDigits significantDigits(double value, int precision);

@@ -160,9 +160,8 @@ std::string generalText(double v, int precision, char decimalSeparator) {
   return out;
 }
 
-std::string fixedText(double v, int decimals, char decimalSeparator, char thousands,
+std::string fixedText(const DecimalDigits& d, int decimals, char decimalSeparator, char thousands,
                       bool* negativeOut = nullptr) {
-  const DecimalDigits d = fixedDigits(v, decimals);
   std::string out = groupThousands(integerPart(d), thousands);
   if (decimals > 0) {
     out += decimalSeparator;
@@ -171,6 +170,31 @@ std::string fixedText(double v, int decimals, char decimalSeparator, char thousa
   const bool negative = d.negative && !d.isZero();
   if (negativeOut) *negativeOut = negative;
   else if (negative) out.insert(0, 1, '-');
+  return out;
+}
+
+std::string fixedText(double v, int decimals, char decimalSeparator, char thousands,
+                      bool* negativeOut = nullptr) {
+  return fixedText(fixedDigits(v, decimals), decimals, decimalSeparator, thousands, negativeOut);
+}
+
+// Places number and currency string by the currency format settings.
+std::string currencyForm(const DecimalDigits& value, int decimals, const FormatSettings& s) {
+  static const char* const positive[] = {"$1", "1$", "$ 1", "1 $"};
+  static const char* const negative[] = {"($1)", "-$1",  "$-1",  "$1-",  "(1$)",  "-1$",
+                                         "1-$",  "1$-",  "-1 $", "-$ 1", "1 $-", "$ 1-",
+                                         "$ -1", "1- $", "($ 1)", "(1 $)"};
+  bool isNegative = false;
+  const std::string number =
+      fixedText(roundedDigits(value, decimals), decimals, s.decimalSeparator, s.thousandSeparator, &isNegative);
+  const char* layout = isNegative ? negative[std::clamp(s.negCurrFormat, 0, 15)]
+                                  : positive[std::clamp(s.currencyFormat, 0, 3)];
+  std::string out;
+  for (const char* p = layout; *p; ++p) {
+    if (*p == '$') out += s.currencyString;
+    else if (*p == '1') out += number;
+    else out += *p;
+  }
   return out;
 }
 
@@ -210,27 +234,9 @@ std::string Formatter::floatText(const Directive& d, double v) {
   }
 }
 
-// Places number and currency string by the currency format settings.
 std::string Formatter::moneyText(const Directive& d, double v) {
-  static const char* const positive[] = {"$1", "1$", "$ 1", "1 $"};
-  static const char* const negative[] = {"($1)", "-$1",  "$-1",  "$1-",  "(1$)",  "-1$",
-                                         "1-$",  "1$-",  "-1 $", "-$ 1", "1 $-", "$ 1-",
-                                         "$ -1", "1- $", "($ 1)", "(1 $)"};
-  const int decimals =
-      std::clamp(d.precision < 0 ? s_.currencyDecimals : d.precision, 0, 18);
-  bool isNegative = false;
-  const std::string number =
-      fixedText(v, decimals, s_.decimalSeparator, s_.thousandSeparator, &isNegative);
-  const char* layout = isNegative
-                           ? negative[std::clamp(s_.negCurrFormat, 0, 15)]
-                           : positive[std::clamp(s_.currencyFormat, 0, 3)];
-  std::string out;
-  for (const char* p = layout; *p; ++p) {
-    if (*p == '$') out += s_.currencyString;
-    else if (*p == '1') out += number;
-    else out += *p;
-  }
-  return out;
+  const int decimals = std::clamp(d.precision < 0 ? s_.currencyDecimals : d.precision, 0, 18);
+  return currencyForm(exactDigits(v), decimals, s_);
 }
 
 // %s with a precision keeps at most that many bytes and never splits a
@@ -319,5 +325,19 @@ std::string FloatToStr(double value, const FormatSettings& settings) {
 }
 
 std::string FloatToStr(double value) { return FloatToStr(value, formatSettings()); }
+
+std::string FloatToStrRoundTrip(double value, const FormatSettings& settings) {
+  return generalText(value, 17, settings.decimalSeparator);
+}
+
+std::string FloatToStrRoundTrip(double value) { return FloatToStrRoundTrip(value, formatSettings()); }
+
+std::string CurrencyText(std::string_view decimalText, const FormatSettings& settings) {
+  const auto digits = decimalTextDigits(decimalText);
+  if (!digits) return {};
+  return currencyForm(*digits, std::clamp(settings.currencyDecimals, 0, 18), settings);
+}
+
+std::string CurrencyText(std::string_view decimalText) { return CurrencyText(decimalText, formatSettings()); }
 
 }  // namespace korvel

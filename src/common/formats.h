@@ -103,6 +103,16 @@ std::string FormatFloat(const std::string& pattern, double value,
 // The general (shortest, 15 significant digits) form: 1.5, 1E20, 1.5E-7.
 std::string FloatToStr(double value);
 std::string FloatToStr(double value, const FormatSettings& settings);
+// The general form with every digit the double needs to read back as itself
+// (up to 17 significant digits): the text to edit a value in.
+std::string FloatToStrRoundTrip(double value);
+std::string FloatToStrRoundTrip(double value, const FormatSettings& settings);
+
+// An exact decimal text ("-1234.5678", '.' as its point) in the currency
+// form %m gives a number, rounded to the currency decimals without passing
+// through a double. Empty when the text is no plain decimal.
+std::string CurrencyText(std::string_view decimalText);
+std::string CurrencyText(std::string_view decimalText, const FormatSettings& settings);
 
 // dateTime is the day-count value of common/datetime.h. An empty pattern
 // gives the "c" form. ConvertError for a value outside years 1..9999.

@@ -350,6 +350,11 @@ QString Dataset::rowText(int row, int column) {
   return displayText(impl_->fields[static_cast<size_t>(column)].meta.kind, rowValue(row, column));
 }
 
+QString Dataset::rowEditText(int row, int column) {
+  if (!active() || column < 0 || column >= fieldCount()) return {};
+  return editText(impl_->fields[static_cast<size_t>(column)].meta.kind, rowValue(row, column));
+}
+
 bool Dataset::isPendingRow(int row) const { return impl_->isPending(row); }
 
 }  // namespace korvel::db

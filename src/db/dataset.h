@@ -101,7 +101,8 @@ class Dataset : public QObject {
   // Read access for views (used by DatasetModel): value of row/column without
   // moving the cursor. Fetches the row's page on demand.
   QVariant rowValue(int row, int column);
-  QString rowText(int row, int column);  // display text of rowValue()
+  QString rowText(int row, int column);      // display text of rowValue()
+  QString rowEditText(int row, int column);  // edit text of rowValue()
   // Whether the row at `row` is the pending inserted record.
   bool isPendingRow(int row) const;
 

@@ -135,16 +135,19 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case Qt::EditRole:
       // A read failure shows an empty cell: a message box per painted cell
-      // would be no help, and the next operation reports the error.
+      // would be no help, and the next operation reports the error. An
+      // editor starts from the edit text, which reads back as the value.
       try {
-        return dataset_->rowText(index.row(), index.column());
+        return role == Qt::EditRole ? dataset_->rowEditText(index.row(), index.column())
+                                    : dataset_->rowText(index.row(), index.column());
       } catch (const EngineError&) {
         return {};
       }
     case Qt::TextAlignmentRole: {
       const FieldKind kind = dataset_->field(index.column()).kind();
       const bool number = kind == FieldKind::Smallint || kind == FieldKind::Integer ||
-                          kind == FieldKind::Float || kind == FieldKind::Currency;
+                          kind == FieldKind::Float || kind == FieldKind::Currency ||
+                          kind == FieldKind::Decimal;
       return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
     }
     default: return {};

@@ -27,6 +27,13 @@ std::unique_ptr<Driver> Driver::create(const QString& aliasType) {
 
 QVariant Driver::toDriver(FieldKind, const QVariant& value) const { return value; }
 
+QVector<QVariant> Driver::readRow(QSqlQuery& query) const {
+  const int columns = query.record().count();
+  QVector<QVariant> row(columns);
+  for (int i = 0; i < columns; ++i) row[i] = query.value(i);
+  return row;
+}
+
 void Driver::addPrimaryKey(QSqlDatabase& db, const TableName& table, const QStringList& fields) {
   QStringList quoted;
   for (const auto& f : fields) quoted << quoteName(f);

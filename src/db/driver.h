@@ -106,6 +106,8 @@ class Driver {
                                                              const QString& context) const;
   // The value to bind for a field value of `kind`.
   virtual QVariant toDriver(FieldKind kind, const QVariant& value) const;
+  // The values of the query's current row, as the engine holds them.
+  virtual QVector<QVariant> readRow(QSqlQuery& query) const;
   // Column type text for a field definition in CREATE TABLE.
   virtual QString columnType(const FieldDef& def) const = 0;
 

@@ -58,12 +58,16 @@ QString Field::displayText() const { return korvel::db::displayText(kind(), valu
 QString Field::editText() const { return korvel::db::editText(kind(), value()); }
 
 void Field::setEditText(const QString& text) {
+  // An edited record's text left as it was stands for the value it came
+  // from: the value stays exactly as read (a float's digits, a time's zone,
+  // a boolean stored as 'yes') and the field is not written.
+  if (owner_->state() == DatasetState::Edit && text == editText()) return;
   QVariant parsed;
   QString error;
-  if (!parseEditText(kind(), size(), text, parsed, &error))
+  if (!parseEditText(kind(), size(), text, parsed, &error, value()))
     throw EngineError(QStringList{QStringLiteral("Field '%1'").arg(fieldName()),
                                   QStringLiteral("%1 for field '%2'").arg(error, fieldName())});
-  setValue(parsed);
+  assign(parsed);
 }
 
 void Field::setValue(const QVariant& value) {
@@ -72,6 +76,10 @@ void Field::setValue(const QVariant& value) {
     setEditText(value.toString());
     return;
   }
+  assign(value);
+}
+
+void Field::assign(const QVariant& value) {
   Dataset::Impl* impl = owner_->impl();
   switch (owner_->state()) {
     case DatasetState::SetKey:

@@ -44,12 +44,15 @@ class Field {
   QString editText() const;
   // Assigns in Edit, Insert or SetKey state; otherwise EngineError. A text the
   // field kind cannot take (a bad date, a number out of range) is an
-  // EngineError naming the field.
+  // EngineError naming the field. In Edit state the field's own edit text
+  // changes nothing.
   void setEditText(const QString& text);
   void setValue(const QVariant& value);
   void clear();  // sets NULL
 
  private:
+  // Puts a value of the field's own representation into the buffer.
+  void assign(const QVariant& value);
   Dataset* owner_;
   int index_;
 };

@@ -9,6 +9,7 @@ QString fieldClassName(FieldKind kind) {
     case FieldKind::Integer: return QStringLiteral("TIntegerField");
     case FieldKind::Float: return QStringLiteral("TFloatField");
     case FieldKind::Currency: return QStringLiteral("TCurrencyField");
+    case FieldKind::Decimal: return QStringLiteral("TBCDField");
     case FieldKind::Boolean: return QStringLiteral("TBooleanField");
     case FieldKind::Date: return QStringLiteral("TDateField");
     case FieldKind::Time: return QStringLiteral("TTimeField");

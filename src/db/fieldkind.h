@@ -12,6 +12,7 @@ enum class FieldKind {
   Integer,
   Float,
   Currency,
+  Decimal,  // exact decimal (NUMERIC, DECIMAL): held as text, never a double
   Boolean,
   Date,
   Time,
@@ -20,6 +21,6 @@ enum class FieldKind {
   Blob,
 };
 
-QString fieldClassName(FieldKind kind);  // "TStringField", ..., "TBlobField"
+QString fieldClassName(FieldKind kind);  // "TStringField", ..., "TBCDField", "TBlobField"
 
 }  // namespace korvel::db

@@ -1,5 +1,8 @@
 #include "db/fieldvalue.h"
 
+#include "common/formats.h"
+#include "db/datetimetext.h"
+#include "db/decimaltext.h"
 #include "db/runtimeformat.h"
 
 #include <QDate>
@@ -11,71 +14,6 @@
 
 namespace korvel::db {
 namespace {
-
-const QString kDateFormat = QStringLiteral("yyyy/MM/dd");
-const QString kTimeFormat = QStringLiteral("hh:mm:ss");
-
-int twoDigits(QStringView t, int at) {
-  const char16_t a = t[at].unicode(), b = t[at + 1].unicode();
-  if (a < u'0' || a > u'9' || b < u'0' || b > u'9') return -1;
-  return (a - u'0') * 10 + (b - u'0');
-}
-
-// "yyyy-MM-dd" or "yyyy/MM/dd", the way drivers store dates, read without
-// the format parser (which cost more than reading the row).
-QDate plainDate(QStringView t) {
-  if (t.size() != 10 || t[4] != t[7] || (t[4] != u'-' && t[4] != u'/')) return {};
-  const int century = twoDigits(t, 0), year = twoDigits(t, 2), month = twoDigits(t, 5), day = twoDigits(t, 8);
-  if (century < 0 || year < 0 || month < 0 || day < 0) return {};
-  return QDate(century * 100 + year, month, day);
-}
-
-// "hh:mm:ss", read the same way.
-QTime plainTime(QStringView t) {
-  if (t.size() != 8 || t[2] != u':' || t[5] != u':') return {};
-  const int h = twoDigits(t, 0), m = twoDigits(t, 3), s = twoDigits(t, 6);
-  if (h < 0 || m < 0 || s < 0) return {};
-  return QTime(h, m, s);
-}
-
-QDate parseDate(const QString& text) {
-  const QString t = text.trimmed();
-  if (const QDate plain = plainDate(t); plain.isValid()) return plain;
-  for (const char* format : {"yyyy-MM-dd", "yyyy/MM/dd", "yyyy-M-d", "yyyy/M/d", "yyyyMMdd",
-                             "yyyy.MM.dd"}) {
-    const QDate date = QDate::fromString(t, QString::fromLatin1(format));
-    if (date.isValid()) return date;
-  }
-  return {};
-}
-
-QTime parseTime(const QString& text) {
-  const QString t = text.trimmed();
-  if (const QTime plain = plainTime(t); plain.isValid()) return plain;
-  for (const char* format : {"hh:mm:ss", "h:mm:ss", "hh:mm:ss.zzz", "h:mm:ss.zzz", "hh:mm",
-                             "h:mm", "hhmmss"}) {
-    const QTime time = QTime::fromString(t, QString::fromLatin1(format));
-    if (time.isValid()) return time;
-  }
-  return {};
-}
-
-QDateTime parseDateTime(const QString& text) {
-  QString t = text.trimmed();
-  t.replace(u'T', u' ');
-  const int space = t.indexOf(u' ');
-  const QDate date = parseDate(space < 0 ? t : t.left(space));
-  if (!date.isValid()) return {};
-  if (space < 0) return QDateTime(date, QTime(0, 0));
-  QString timePart = t.mid(space + 1).trimmed();
-  // Offsets written by some drivers ("+09:00", "Z") are dropped for display.
-  // Compiled once: building the pattern per call dominated posting many rows.
-  static const QRegularExpression zonePattern(QStringLiteral("[+Z]|-\\d\\d:?\\d\\d$"));
-  const int zone = timePart.indexOf(zonePattern);
-  if (zone > 0) timePart = timePart.left(zone);
-  const QTime time = parseTime(timePart);
-  return time.isValid() ? QDateTime(date, time) : QDateTime();
-}
 
 std::optional<bool> parseBool(const QString& text) {
   const QString t = text.trimmed().toLower();
@@ -103,57 +41,188 @@ qlonglong toInteger(const QString& text, bool* ok) {
   return start ? -value : value;
 }
 
+QChar runtimePoint() { return QChar::fromLatin1(formatSettings().decimalSeparator); }
+
+QChar runtimeGrouping() {
+  const char grouping = formatSettings().thousandSeparator;
+  return grouping ? QChar::fromLatin1(grouping) : QChar();
+}
+
+DateTimePart partOf(FieldKind kind) {
+  return kind == FieldKind::Date ? DateTimePart::Date
+       : kind == FieldKind::Time ? DateTimePart::Time
+                                 : DateTimePart::DateTime;
+}
+
+bool isDateTimeKind(FieldKind kind) {
+  return kind == FieldKind::Date || kind == FieldKind::Time || kind == FieldKind::DateTime;
+}
+
+// The parts of a date, time or date-time value, however the driver gave it.
+std::optional<DateTimeText> dateTimeParts(FieldKind kind, const QVariant& value) {
+  switch (value.typeId()) {
+    case QMetaType::QString: return parseDateTimeText(value.toString(), partOf(kind));
+    case QMetaType::QDate: return dateTimeTextOf(value.toDate());
+    case QMetaType::QTime: return dateTimeTextOf(value.toTime());
+    case QMetaType::QDateTime: return dateTimeTextOf(value.toDateTime());
+    default: return std::nullopt;
+  }
+}
+
+// Years 1..9999 in the runtime date format; others (and BC) as digits.
+QString shownDate(const DateTimeText& v) {
+  if (!v.bc && v.year >= 1 && v.year <= 9999)
+    if (auto text = runtimeDateText(v.date())) return *text;
+  const QChar separator = QChar::fromLatin1(formatSettings().dateSeparator);
+  return QStringLiteral("%1%2%3%4%5")
+      .arg(v.year, 4, 10, QLatin1Char('0'))
+      .arg(separator)
+      .arg(v.month, 2, 10, QLatin1Char('0'))
+      .arg(separator)
+      .arg(v.day, 2, 10, QLatin1Char('0'));
+}
+
+// The runtime time format, then every fraction digit and the zone.
+QString shownTime(const DateTimeText& v) {
+  const auto two = [](int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
+  const QString plain = two(v.hour) + u':' + two(v.minute) + u':' + two(v.second);
+  QString text = v.hour < 24 && v.second < 60 ? runtimeTimeText(QTime(v.hour, v.minute, v.second)).value_or(plain)
+                                              : plain;
+  if (!v.fraction.isEmpty()) {
+    // After a time format that ends in words (AM/PM) the fraction has no place.
+    if (text.isEmpty() || !text.back().isDigit()) text = plain;
+    text += u'.' + v.fraction;
+  }
+  return text + v.zone;
+}
+
+bool isMidnight(const DateTimeText& v) {
+  return v.hour == 0 && v.minute == 0 && v.second == 0 && v.fraction.isEmpty() && v.zone.isEmpty();
+}
+
+QString shownDateTime(FieldKind kind, const DateTimeText& v) {
+  QString text;
+  switch (kind) {
+    case FieldKind::Date: text = shownDate(v); break;
+    case FieldKind::Time: return shownTime(v);
+    default:
+      // As the runtime's date-time form: the time left out at midnight.
+      text = shownDate(v);
+      if (!isMidnight(v)) text += u' ' + shownTime(v);
+      break;
+  }
+  return v.bc ? text + QStringLiteral(" BC") : text;
+}
+
+// A date, time or date-time typed in the runtime formats: the date and time
+// go through the runtime parsers, a fraction, a zone and an era written after
+// the time are taken as they stand.
+std::optional<DateTimeText> runtimeDateTimeParts(FieldKind kind, const QString& text) {
+  if (kind == FieldKind::Date) {
+    const auto date = runtimeDate(text);
+    if (!date || !date->isValid()) return std::nullopt;
+    return dateTimeTextOf(*date);
+  }
+  static const QRegularExpression extras(
+      QStringLiteral(R"(^(.*?\d:\d\d(?::\d\d)?)(?:[.,](\d+))?\s*(Z|[+-]\d\d(?::?\d\d){0,2})?(?:\s+(BC|AD))?$)"),
+      QRegularExpression::CaseInsensitiveOption);
+  QString main = text, fraction, zone, era;
+  if (const auto m = extras.match(text); m.hasMatch()) {
+    main = m.captured(1);
+    fraction = m.captured(2);
+    zone = m.captured(3);
+    era = m.captured(4);
+  }
+  DateTimeText v;
+  if (kind == FieldKind::Time) {
+    const auto time = runtimeTime(main);
+    if (!time || !time->isValid()) return std::nullopt;
+    v = dateTimeTextOf(*time);
+  } else {
+    const auto dateTime = runtimeDateTime(main);
+    if (!dateTime || !dateTime->isValid()) return std::nullopt;
+    v = dateTimeTextOf(*dateTime);
+    v.hasTime = true;
+    v.bc = v.bc || era.compare(u"BC", Qt::CaseInsensitive) == 0;
+  }
+  if (!fraction.isEmpty()) v.fraction = fraction;
+  v.zone = zone;
+  return v;
+}
+
+// The typed text as the value to write: ISO text with every part kept.
+std::optional<QString> parseDateTimeEdit(FieldKind kind, const QString& text, const QVariant& previous) {
+  auto parts = parseDateTimeText(text, partOf(kind));
+  if (!parts) parts = runtimeDateTimeParts(kind, text);
+  if (!parts) return std::nullopt;
+  // A date-time written with 'T' between date and time keeps that form.
+  if (kind == FieldKind::DateTime && previous.typeId() == QMetaType::QString)
+    if (const auto before = parseDateTimeText(previous.toString(), DateTimePart::DateTime))
+      if (parts->separator == u' ') parts->separator = before->separator;
+  return isoText(*parts, partOf(kind));
+}
+
+// A decimal text with the runtime point; other texts as they are.
+QString shownDecimal(const QVariant& value) {
+  if (value.typeId() == QMetaType::Double) return decimalShown(decimalOfDouble(value.toDouble()), runtimePoint());
+  const QString text = value.toString();
+  return decimalOfText(text) ? decimalShown(text, runtimePoint()) : text;
+}
+
 }  // namespace
 
 QVariant valueFromDriver(FieldKind kind, const QVariant& raw) {
-  if (raw.isNull() || raw.typeId() != QMetaType::QString) {
-    if (kind == FieldKind::Date && raw.typeId() == QMetaType::QDateTime) return raw.toDateTime().date();
-    if (kind == FieldKind::Boolean && !raw.isNull() && raw.typeId() != QMetaType::Bool)
-      return raw.toLongLong() != 0;
-    return raw;
-  }
-  const QString text = raw.toString();
+  if (raw.isNull()) return raw;
+  const int type = raw.typeId();
   switch (kind) {
-    case FieldKind::Date: {
-      QDate date = parseDate(text);
-      if (!date.isValid()) date = parseDateTime(text).date();
-      return date.isValid() ? QVariant(date) : raw;
+    case FieldKind::Decimal:
+    case FieldKind::Currency:
+      // Exact decimal text. A currency text ("$1,234.56") becomes its number.
+      if (type == QMetaType::Double || type == QMetaType::Float) return decimalOfDouble(raw.toDouble());
+      if (type == QMetaType::QString)
+        return kind == FieldKind::Currency ? QVariant(decimalOfCurrency(raw.toString()).value_or(raw.toString()))
+                                           : raw;
+      if (type == QMetaType::Int || type == QMetaType::LongLong || type == QMetaType::UInt ||
+          type == QMetaType::ULongLong)
+        return raw.toString();
+      return raw;
+    case FieldKind::Float: {
+      // A driver reading numbers as text (ODBC) gives them exactly.
+      if (type != QMetaType::QString) return raw;
+      bool ok = false;
+      const double number = QLocale::c().toDouble(raw.toString(), &ok);
+      return ok ? QVariant(number) : raw;
     }
-    case FieldKind::Time: {
-      const QTime time = parseTime(text);
-      return time.isValid() ? QVariant(time) : raw;
-    }
-    case FieldKind::DateTime: {
-      const QDateTime dateTime = parseDateTime(text);
-      return dateTime.isValid() ? QVariant(dateTime) : raw;
-    }
-    case FieldKind::Boolean: {
-      const auto b = parseBool(text);
-      return b ? QVariant(*b) : raw;
-    }
-    default: return raw;
+    case FieldKind::Date:
+      return type == QMetaType::QDateTime ? QVariant(raw.toDateTime().date()) : raw;
+    case FieldKind::Boolean:
+      if (type == QMetaType::Bool) return raw;
+      if (type == QMetaType::QString) {
+        const auto b = parseBool(raw.toString());
+        return b ? QVariant(*b) : raw;
+      }
+      return raw.toLongLong() != 0;
+    default:
+      // Date and time texts stay texts: their fractions, zones and years
+      // outside 1..9999 are read from the text when shown.
+      return raw;
   }
 }
 
 QString asText(FieldKind kind, const QVariant& value) {
   if (value.isNull()) return {};
+  if (isDateTimeKind(kind)) {
+    if (const auto parts = dateTimeParts(kind, value)) return shownDateTime(kind, *parts);
+    return value.toString();
+  }
   switch (value.typeId()) {
-    case QMetaType::QDate:
-      return runtimeDateText(value.toDate()).value_or(value.toDate().toString(kDateFormat));
-    case QMetaType::QTime:
-      return runtimeTimeText(value.toTime()).value_or(value.toTime().toString(kTimeFormat));
-    case QMetaType::QDateTime: {
-      const QDateTime dt = value.toDateTime();
-      if (kind == FieldKind::Date)
-        return runtimeDateText(dt.date()).value_or(dt.date().toString(kDateFormat));
-      return runtimeDateTimeText(dt).value_or(dt.toString(kDateFormat + u' ' + kTimeFormat));
-    }
     case QMetaType::Bool: return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case QMetaType::QByteArray:
       return kind == FieldKind::Blob ? QStringLiteral("(BLOB)") : QString::fromUtf8(value.toByteArray());
     default: break;
   }
-  if (kind == FieldKind::Float || kind == FieldKind::Currency) {
+  if (kind == FieldKind::Decimal || kind == FieldKind::Currency) return shownDecimal(value);
+  if (kind == FieldKind::Float) {
     bool ok = false;
     const double number = value.toDouble(&ok);
     if (ok) return runtimeFloatText(number);
@@ -163,18 +232,24 @@ QString asText(FieldKind kind, const QVariant& value) {
 
 QString displayText(FieldKind kind, const QVariant& value) {
   if (kind == FieldKind::Currency && !value.isNull()) {
-    bool ok = false;
-    const double number = value.toDouble(&ok);
-    if (ok)
-      if (auto text = runtimeCurrencyText(number)) return *text;
+    const QString decimal =
+        value.typeId() == QMetaType::Double ? decimalOfDouble(value.toDouble()) : value.toString();
+    if (const QString text = runtimeCurrencyText(decimal); !text.isEmpty()) return text;
   }
   return asText(kind, value);
 }
 
-QString editText(FieldKind kind, const QVariant& value) { return asText(kind, value); }
+QString editText(FieldKind kind, const QVariant& value) {
+  if (kind == FieldKind::Float && !value.isNull() && value.typeId() != QMetaType::QString) {
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (ok) return runtimeFloatEditText(number);
+  }
+  return asText(kind, value);
+}
 
-bool parseEditText(FieldKind kind, int size, const QString& text, QVariant& out,
-                   QString* error) {
+bool parseEditText(FieldKind kind, int size, const QString& text, QVariant& out, QString* error,
+                   const QVariant& previous) {
   auto fail = [&](const QString& why) {
     if (error) *error = why;
     return false;
@@ -205,13 +280,24 @@ bool parseEditText(FieldKind kind, int size, const QString& text, QVariant& out,
       out = v;
       return true;
     }
-    case FieldKind::Float:
-    case FieldKind::Currency: {
+    case FieldKind::Float: {
       QString plain = t;
+      const QChar grouping = runtimeGrouping();
+      const QChar point = runtimePoint();
+      if (!grouping.isNull() && grouping != point) plain.remove(grouping);
       plain.remove(u',');
+      if (point != u'.') plain.replace(point, u'.');
       const double v = QLocale::c().toDouble(plain, &ok);
       if (!ok) return fail(QStringLiteral("'%1' is not a valid floating point value").arg(t));
       out = v;
+      return true;
+    }
+    case FieldKind::Decimal:
+    case FieldKind::Currency: {
+      const auto decimal = kind == FieldKind::Currency ? decimalOfCurrency(t, runtimePoint(), runtimeGrouping())
+                                                       : decimalOfText(t, runtimePoint(), runtimeGrouping());
+      if (!decimal) return fail(QStringLiteral("'%1' is not a valid number").arg(t));
+      out = *decimal;
       return true;
     }
     case FieldKind::Boolean: {
@@ -220,25 +306,15 @@ bool parseEditText(FieldKind kind, int size, const QString& text, QVariant& out,
       out = *b;
       return true;
     }
-    case FieldKind::Date: {
-      QDate d = runtimeDate(t).value_or(QDate());
-      if (!d.isValid()) d = parseDate(t);
-      if (!d.isValid()) return fail(QStringLiteral("'%1' is not a valid date").arg(t));
-      out = d;
-      return true;
-    }
-    case FieldKind::Time: {
-      QTime tm = runtimeTime(t).value_or(QTime());
-      if (!tm.isValid()) tm = parseTime(t);
-      if (!tm.isValid()) return fail(QStringLiteral("'%1' is not a valid time").arg(t));
-      out = tm;
-      return true;
-    }
+    case FieldKind::Date:
+    case FieldKind::Time:
     case FieldKind::DateTime: {
-      QDateTime dt = runtimeDateTime(t).value_or(QDateTime());
-      if (!dt.isValid()) dt = parseDateTime(t);
-      if (!dt.isValid()) return fail(QStringLiteral("'%1' is not a valid date and time").arg(t));
-      out = dt;
+      const auto value = parseDateTimeEdit(kind, t, previous);
+      if (!value) {
+        const char* what = kind == FieldKind::Date ? "date" : kind == FieldKind::Time ? "time" : "date and time";
+        return fail(QStringLiteral("'%1' is not a valid %2").arg(t, QLatin1String(what)));
+      }
+      out = *value;
       return true;
     }
     case FieldKind::Blob: return fail(QStringLiteral("A blob field cannot take text"));
@@ -257,6 +333,7 @@ int defaultDisplayWidth(FieldKind kind, int size) {
     case FieldKind::Date: return 10;
     case FieldKind::Time: return 8;
     case FieldKind::DateTime: return 19;
+    case FieldKind::Decimal: return 20;
     default: return 10;
   }
 }

@@ -11,6 +11,7 @@
 #include <map>
 
 #include "db/aliasregistry.h"
+#include "db/datetimetext.h"
 #include "db/engineerror.h"
 #include "db/postgresdriver.h"
 #include "db/serverlogin.h"
@@ -148,6 +149,8 @@ QSqlDatabase OdbcDriver::open(const Alias& alias, const QString& connectionName)
   QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connectionName);
   db.setDatabaseName(alias.param(QStringLiteral("ODBC DSN")));
   db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=5"));
+  // Exact numerics arrive as text, not through a double.
+  db.setNumericalPrecisionPolicy(QSql::HighPrecision);
   openWithLogin(db, alias, connectionName);
   // The alias may name the DBMS itself, for a source that reports it
   // under another name (or, in tests, to treat a source as another DBMS).
@@ -197,6 +200,21 @@ std::vector<ColumnMeta> OdbcDriver::describe(const QSqlQuery& query) const {
   return describeRecord(query, odbcColumnMeta);
 }
 
+QVariant OdbcDriver::toDriver(FieldKind kind, const QVariant& value) const {
+  if (value.typeId() != QMetaType::QString) return value;
+  const DateTimePart part = kind == FieldKind::Date ? DateTimePart::Date
+                          : kind == FieldKind::Time ? DateTimePart::Time
+                                                    : DateTimePart::DateTime;
+  if (kind != FieldKind::Date && kind != FieldKind::Time && kind != FieldKind::DateTime) return value;
+  const auto parts = parseDateTimeText(value.toString(), part);
+  if (!parts) return value;
+  switch (part) {
+    case DateTimePart::Date: return parts->date();
+    case DateTimePart::Time: return parts->time();
+    default: return QDateTime(parts->date(), parts->time());
+  }
+}
+
 QString OdbcDriver::columnType(const FieldDef& def) const {
   if (tableType_ == u"POSTGRESQL") return PostgresDriver::postgresColumnType(def);
   const int size = def.size > 0 ? def.size : 255;
@@ -207,6 +225,7 @@ QString OdbcDriver::columnType(const FieldDef& def) const {
       case FieldKind::Integer: return QStringLiteral("NUMBER(10)");
       case FieldKind::Float: return QStringLiteral("NUMBER");
       case FieldKind::Currency: return QStringLiteral("NUMBER(19,4)");
+      case FieldKind::Decimal: return QStringLiteral("NUMBER");
       case FieldKind::Boolean: return QStringLiteral("NUMBER(1)");
       case FieldKind::Date: case FieldKind::Time: return QStringLiteral("DATE");
       case FieldKind::DateTime: return QStringLiteral("TIMESTAMP");
@@ -221,6 +240,7 @@ QString OdbcDriver::columnType(const FieldDef& def) const {
       case FieldKind::Integer: return QStringLiteral("LONG");
       case FieldKind::Float: return QStringLiteral("DOUBLE");
       case FieldKind::Currency: return QStringLiteral("CURRENCY");
+      case FieldKind::Decimal: return QStringLiteral("DECIMAL(28,10)");
       case FieldKind::Boolean: return QStringLiteral("BIT");
       case FieldKind::Date: case FieldKind::Time: case FieldKind::DateTime:
         return QStringLiteral("DATETIME");
@@ -234,6 +254,7 @@ QString OdbcDriver::columnType(const FieldDef& def) const {
     case FieldKind::Integer: return QStringLiteral("INTEGER");
     case FieldKind::Float: return QStringLiteral("FLOAT");
     case FieldKind::Currency: return QStringLiteral("DECIMAL(19,4)");
+    case FieldKind::Decimal: return QStringLiteral("DECIMAL(38,10)");
     case FieldKind::Boolean: return QStringLiteral("SMALLINT");
     case FieldKind::Date: return QStringLiteral("DATE");
     case FieldKind::Time: return QStringLiteral("TIME");

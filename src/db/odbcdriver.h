@@ -23,6 +23,8 @@ class OdbcDriver final : public Driver {
   std::vector<ColumnMeta> describe(const QSqlQuery& query) const override;
   PagingStyle paging() const override { return paging_; }
   QString columnType(const FieldDef& def) const override;
+  // Date and time texts are bound as the date and time types ODBC knows.
+  QVariant toDriver(FieldKind kind, const QVariant& value) const override;
   std::vector<IndexDef> indexes(const QSqlDatabase& db, const TableName& table) override;
 
   // "PostgreSQL" -> "POSTGRESQL", "ACCESS" -> "MSACCESS", "Oracle" -> "ORACLE" ...

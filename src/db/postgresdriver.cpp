@@ -1,7 +1,10 @@
 #include "db/postgresdriver.h"
 
 #include <QSqlField>
+#include <libpq-fe.h>
+
 #include <QSet>
+#include <QSqlResult>
 #include <QSqlRecord>
 #include <algorithm>
 
@@ -120,6 +123,34 @@ bool PostgresDriver::isView(const QSqlDatabase& db, const TableName& table) {
   return kinds.contains(QStringLiteral("v")) || kinds.contains(QStringLiteral("m"));
 }
 
+// Qt's driver reads NUMERIC through a double, drops a time's digits past the
+// millisecond and its zone, and cannot read years past 9999 or BC: those
+// columns are taken as the server's text, straight from the result.
+QVector<QVariant> PostgresDriver::readRow(QSqlQuery& query) const {
+  const QVariant handle = query.result() ? query.result()->handle() : QVariant();
+  if (!handle.isValid() || qstrcmp(handle.typeName(), "PGresult*") != 0) return Driver::readRow(query);
+  const PGresult* result = *static_cast<PGresult* const*>(handle.constData());
+  if (!result) return Driver::readRow(query);
+  const int row = query.isForwardOnly() ? 0 : query.at();
+  const int columns = PQnfields(result);
+  QVector<QVariant> values(columns);
+  for (int i = 0; i < columns; ++i) {
+    switch (PQftype(result, i)) {
+      case 1700:  // numeric
+      case 790:   // money
+      case 1082:  // date
+      case 1083:  // time
+      case 1266:  // time with time zone
+      case 1114:  // timestamp
+      case 1184:  // timestamp with time zone
+        values[i] = PQgetisnull(result, row, i) ? QVariant() : QVariant(QString::fromUtf8(PQgetvalue(result, row, i)));
+        break;
+      default: values[i] = query.value(i);
+    }
+  }
+  return values;
+}
+
 std::vector<ColumnMeta> PostgresDriver::describe(const QSqlQuery& query) const {
   return describeRecord(query, postgresColumnMeta);
 }
@@ -133,6 +164,7 @@ QString PostgresDriver::postgresColumnType(const FieldDef& def) {
     case FieldKind::Integer: return QStringLiteral("INTEGER");
     case FieldKind::Float: return QStringLiteral("DOUBLE PRECISION");
     case FieldKind::Currency: return QStringLiteral("NUMERIC(19,4)");
+    case FieldKind::Decimal: return QStringLiteral("NUMERIC");
     case FieldKind::Boolean: return QStringLiteral("BOOLEAN");
     case FieldKind::Date: return QStringLiteral("DATE");
     case FieldKind::Time: return QStringLiteral("TIME");

@@ -53,12 +53,7 @@ QString Dataset::Impl::orderedSelect() const {
   return source.select + QStringLiteral(" ORDER BY ") + source.order.join(QStringLiteral(", "));
 }
 
-Row Dataset::Impl::readRow(QSqlQuery& q) const {
-  const int columns = q.record().count();
-  Row row(columns);
-  for (int i = 0; i < columns; ++i) row[i] = q.value(i);
-  return row;
-}
+Row Dataset::Impl::readRow(QSqlQuery& q) const { return driver->readRow(q); }
 
 void Dataset::Impl::buildFields(const QSqlQuery& query) {
   const QSqlRecord record = query.record();

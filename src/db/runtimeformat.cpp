@@ -61,15 +61,11 @@ std::optional<QString> runtimeDateTimeText(const QDateTime& dateTime) {
   return formatted("", combineDateTime(*date, dayFraction(dateTime.time())));
 }
 
-std::optional<QString> runtimeCurrencyText(double value) {
-  try {
-    return fromCp932(Format("%m", {value}));
-  } catch (const std::exception&) {
-    return std::nullopt;
-  }
-}
+QString runtimeCurrencyText(const QString& decimal) { return fromCp932(CurrencyText(decimal.toStdString())); }
 
 QString runtimeFloatText(double value) { return fromCp932(FloatToStr(value)); }
+
+QString runtimeFloatEditText(double value) { return fromCp932(FloatToStrRoundTrip(value)); }
 
 std::optional<QDate> runtimeDate(const QString& text) {
   double value = 0;

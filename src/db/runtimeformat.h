@@ -18,8 +18,11 @@ namespace korvel::db {
 std::optional<QString> runtimeDateText(const QDate& date);
 std::optional<QString> runtimeTimeText(const QTime& time);
 std::optional<QString> runtimeDateTimeText(const QDateTime& dateTime);
-std::optional<QString> runtimeCurrencyText(double value);
+// An exact decimal text in the currency format; empty when it is none.
+QString runtimeCurrencyText(const QString& decimal);
 QString runtimeFloatText(double value);
+// Every digit the double needs to read back as itself.
+QString runtimeFloatEditText(double value);
 
 // Reads a text in the runtime formats; empty optional when it is none.
 std::optional<QDate> runtimeDate(const QString& text);

@@ -166,7 +166,8 @@ QVariant SqliteDriver::toDriver(FieldKind kind, const QVariant& value) const {
   if (value.isNull()) return value;
   switch (value.typeId()) {
     case QMetaType::QDate: return isoDateText(value.toDate());
-    case QMetaType::QTime: return value.toTime().toString(QStringLiteral("hh:mm:ss"));
+    case QMetaType::QTime:
+      return value.toTime().toString(value.toTime().msec() ? QStringLiteral("hh:mm:ss.zzz") : QStringLiteral("hh:mm:ss"));
     case QMetaType::QDateTime: {
       const QDateTime dt = value.toDateTime();
       if (kind == FieldKind::Date) return isoDateText(dt.date());
@@ -184,6 +185,7 @@ QString SqliteDriver::columnType(const FieldDef& def) const {
     case FieldKind::Integer: return QStringLiteral("INTEGER");
     case FieldKind::Float: return QStringLiteral("DOUBLE");
     case FieldKind::Currency: return QStringLiteral("CURRENCY");
+    case FieldKind::Decimal: return QStringLiteral("NUMERIC");
     case FieldKind::Boolean: return QStringLiteral("BOOLEAN");
     case FieldKind::Date: return QStringLiteral("DATE");
     case FieldKind::Time: return QStringLiteral("TIME");

@@ -27,10 +27,10 @@ ColumnMeta numericColumnMeta(int precision, int scale) {
   meta.precision = precision > 0 ? precision : 0;
   meta.scale = scale > 0 ? scale : 0;
   if (precision == 19 && scale == 4) meta.kind = FieldKind::Currency;
-  else if (precision <= 0 || scale > 0) meta.kind = FieldKind::Float;
+  else if (precision <= 0 || scale > 0) meta.kind = FieldKind::Decimal;
   else if (precision <= 4) meta.kind = FieldKind::Smallint;
   else if (precision <= 9) meta.kind = FieldKind::Integer;
-  else meta.kind = FieldKind::Float;
+  else meta.kind = FieldKind::Decimal;
   return meta;
 }
 

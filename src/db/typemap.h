@@ -9,15 +9,17 @@
 //   Integer  (TIntegerField)      INT, INTEGER, BIGINT ...    int4, int8, oid                SQL_INTEGER, SQL_BIGINT
 //   Float    (TFloatField)        REAL, FLOAT, DOUBLE         float4, float8                 SQL_REAL, SQL_FLOAT, SQL_DOUBLE
 //   Currency (TCurrencyField)     MONEY, CURRENCY             money, numeric(19,4)           SQL_DECIMAL/NUMERIC (19,4)
+//   Decimal  (TBCDField)          NUMERIC, DECIMAL (below)    numeric (below)                SQL_DECIMAL/NUMERIC (below)
 //   Boolean  (TBooleanField)      BOOL, BOOLEAN               bool                           SQL_BIT
 //   Date     (TDateField)         DATE                        date                           SQL_TYPE_DATE
 //   Time     (TTimeField)         TIME                        time, timetz                   SQL_TYPE_TIME
 //   DateTime (TDateTimeField)     DATETIME, TIMESTAMP         timestamp, timestamptz         SQL_TYPE_TIMESTAMP
 //   Blob     (TBlobField)         BLOB                        bytea                          SQL_(LONG)(VAR)BINARY
 //
-// DECIMAL/NUMERIC(p,s) on every driver: s > 0 -> Float, except (19,4) ->
+// DECIMAL/NUMERIC(p,s) on every driver: s > 0 -> Decimal, except (19,4) ->
 // Currency (the form createTable writes for currency); s = 0 -> Smallint when
-// p <= 4, Integer when p <= 9, Float otherwise; no precision -> Float.
+// p <= 4, Integer when p <= 9, Decimal otherwise; no precision -> Decimal.
+// Decimal and Currency values are exact decimal texts (decimaltext.h).
 // A column whose type is not known (an expression) takes the kind of the
 // value the driver reports, else String.
 //

@@ -64,7 +64,7 @@ TEST_P(ServerTest, ColumnTypesMapToFieldClasses) {
   t.setTableName(name);
   t.open();
   const QStringList expected = {"TIntegerField", "TStringField", "TMemoField", "TSmallintField",
-                                "TIntegerField", "TFloatField", "TFloatField", "TIntegerField",
+                                "TIntegerField", "TFloatField", "TBCDField", "TIntegerField",
                                 "TCurrencyField", "TBooleanField", "TDateField", "TTimeField",
                                 "TDateTimeField"};
   ASSERT_EQ(t.fieldCount(), expected.size());

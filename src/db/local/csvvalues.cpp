@@ -58,7 +58,8 @@ bool csvText(FieldKind kind, const QVariant& value, QString& out, QString* error
       return true;
     }
     case FieldKind::Float:
-    case FieldKind::Currency: {
+    case FieldKind::Currency:
+    case FieldKind::Decimal: {
       if (value.typeId() == QMetaType::QString) {  // exact decimal text stays as it is
         QVariant parsed;
         if (!csvValue(kind, value.toString(), parsed, error)) return false;
@@ -114,7 +115,8 @@ bool csvValue(FieldKind kind, const QString& text, QVariant& out, QString* error
       return true;
     }
     case FieldKind::Float:
-    case FieldKind::Currency: {
+    case FieldKind::Currency:
+    case FieldKind::Decimal: {
       bool ok = false;
       const double v = t.toDouble(&ok);
       if (!ok || !std::isfinite(v)) return refuse(QStringLiteral("a number"));

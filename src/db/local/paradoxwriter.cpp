@@ -77,7 +77,8 @@ ParadoxField ParadoxWriter::fieldFor(const LocalColumn& column) {
       break;
     case FieldKind::Smallint: f = {pxShort, 2, 0}; break;
     case FieldKind::Integer: f = {pxLong, 4, 0}; break;
-    case FieldKind::Float: f = {pxNumber, 8, 0}; break;
+    case FieldKind::Float:
+    case FieldKind::Decimal: f = {pxNumber, 8, 0}; break;
     case FieldKind::Currency: f = {pxCurrency, 8, 0}; break;
     case FieldKind::Boolean: f = {pxLogical, 1, 0}; break;
     case FieldKind::Date: f = {pxDate, 4, 0}; break;
