@@ -152,6 +152,10 @@ std::optional<DateTimeText> runtimeDateTimeParts(FieldKind kind, const QString& 
 
 // The typed text as the value to write: ISO text with every part kept.
 std::optional<QString> parseDateTimeEdit(FieldKind kind, const QString& text, const QVariant& previous) {
+  // PostgreSQL's dates and date-times beyond every other.
+  for (const char* special : {"infinity", "-infinity"})
+    if (kind != FieldKind::Time && text.compare(QLatin1String(special), Qt::CaseInsensitive) == 0)
+      return QString::fromLatin1(special);
   auto parts = parseDateTimeText(text, partOf(kind));
   if (!parts) parts = runtimeDateTimeParts(kind, text);
   if (!parts) return std::nullopt;

@@ -128,7 +128,9 @@ bool PostgresDriver::isView(const QSqlDatabase& db, const TableName& table) {
 // columns are taken as the server's text, straight from the result.
 QVector<QVariant> PostgresDriver::readRow(QSqlQuery& query) const {
   const QVariant handle = query.result() ? query.result()->handle() : QVariant();
-  if (!handle.isValid() || qstrcmp(handle.typeName(), "PGresult*") != 0) return Driver::readRow(query);
+  // Qt registers the handle under the struct's own name.
+  if (!handle.isValid() || (qstrcmp(handle.typeName(), "pg_result*") != 0 && qstrcmp(handle.typeName(), "PGresult*") != 0))
+    return Driver::readRow(query);
   const PGresult* result = *static_cast<PGresult* const*>(handle.constData());
   if (!result) return Driver::readRow(query);
   const int row = query.isForwardOnly() ? 0 : query.at();
