@@ -327,6 +327,7 @@ std::string FloatToStr(double value, const FormatSettings& settings) {
 std::string FloatToStr(double value) { return FloatToStr(value, formatSettings()); }
 
 std::string FloatToStrRoundTrip(double value, const FormatSettings& settings) {
+  if (value == 0 && std::signbit(value)) return "-0";
   return generalText(value, 17, settings.decimalSeparator);
 }
 
