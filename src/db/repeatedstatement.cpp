@@ -7,8 +7,8 @@
 namespace korvel::db {
 
 QueryRepeatedStatement::QueryRepeatedStatement(const QSqlDatabase& db, const QString& sql,
-                                               const QString& context)
-    : query_(db), context_(context) {
+                                               const QString& context, const Driver& driver)
+    : query_(db), context_(context), driver_(driver) {
   prepareOrThrow(query_, sql, context_);
 }
 
@@ -16,15 +16,14 @@ QVector<QVariant> QueryRepeatedStatement::run(const QVector<QVariant>& values) {
   for (int i = 0; i < values.size(); ++i) query_.bindValue(i, values[i]);
   execOrThrow(query_, context_);
   QVector<QVariant> row;
-  if (query_.isSelect() && query_.next())
-    for (int i = 0; i < query_.record().count(); ++i) row << query_.value(i);
+  if (query_.isSelect() && query_.next()) row = driver_.readRow(query_);
   query_.finish();
   return row;
 }
 
 std::unique_ptr<RepeatedStatement> Driver::prepareRepeated(const QSqlDatabase& db, const QString& sql,
                                                            const QString& context) const {
-  return std::make_unique<QueryRepeatedStatement>(db, sql, context);
+  return std::make_unique<QueryRepeatedStatement>(db, sql, context, *this);
 }
 
 }  // namespace korvel::db

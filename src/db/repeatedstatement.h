@@ -10,6 +10,8 @@
 
 namespace korvel::db {
 
+class Driver;
+
 class RepeatedStatement {
  public:
   virtual ~RepeatedStatement() = default;
@@ -23,12 +25,15 @@ class RepeatedStatement {
 class QueryRepeatedStatement final : public RepeatedStatement {
  public:
   // EngineError with `context` when the statement cannot be prepared.
-  QueryRepeatedStatement(const QSqlDatabase& db, const QString& sql, const QString& context);
+  // `driver` reads the returned row.
+  QueryRepeatedStatement(const QSqlDatabase& db, const QString& sql, const QString& context,
+                         const Driver& driver);
   QVector<QVariant> run(const QVector<QVariant>& values) override;
 
  private:
   QSqlQuery query_;
   QString context_;
+  const Driver& driver_;
 };
 
 }  // namespace korvel::db

@@ -91,6 +91,7 @@ class ValueFidelityTest : public EngineFixture, public ::testing::WithParamInter
       table_ = QStringLiteral("vals_%1").arg(QString::fromLatin1(
           ::testing::UnitTest::GetInstance()->current_test_info()->name()).section(u'/', 0, 0).toLower());
       exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(table_));
+      exec(QStringLiteral("SET TIME ZONE 'UTC'"));  // the zone timestamptz values are shown in
     } else {
       sqliteAlias({}, QStringLiteral("V"));
       file_ = path(QStringLiteral("V.sqlite"));
