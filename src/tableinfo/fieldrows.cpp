@@ -30,6 +30,7 @@ int fieldDataSize(db::FieldKind kind, int size) {
     case FieldKind::Integer: return 4;
     case FieldKind::Float: return 8;
     case FieldKind::Currency: return 8;
+    case FieldKind::Decimal: return 8;
     case FieldKind::Boolean: return 2;
     case FieldKind::Date: return 4;
     case FieldKind::Time: return 4;
@@ -43,7 +44,7 @@ int fieldDataSize(db::FieldKind kind, int size) {
 QString fieldAlignmentText(db::FieldKind kind) {
   using db::FieldKind;
   const bool number = kind == FieldKind::Smallint || kind == FieldKind::Integer || kind == FieldKind::Float ||
-                      kind == FieldKind::Currency;
+                      kind == FieldKind::Currency || kind == FieldKind::Decimal;
   return number ? QStringLiteral("右寄せ") : QStringLiteral("左寄せ");
 }
 

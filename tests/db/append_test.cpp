@@ -232,7 +232,7 @@ TEST_F(AppendTest, NativeSqliteStatementMatchesQtSql) {
   const QString context = QStringLiteral("ctx");
   SqliteDriver driver;
   const std::unique_ptr<RepeatedStatement> native = driver.prepareRepeated(db, sql, context);
-  QueryRepeatedStatement viaQt(db, sql, context);
+  QueryRepeatedStatement viaQt(db, sql, context, driver);
   const QList<QVariantList> rows = {
       {1, QStringLiteral("text"), QString(), 1.5},
       {qlonglong(1) << 40, QByteArray("\x00\x01", 2), QStringLiteral("日本"), QVariant()},

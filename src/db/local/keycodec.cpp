@@ -67,6 +67,7 @@ void appendKeyBytes(std::string& out, FieldKind kind, const QVariant& value) {
     case FieldKind::Integer:
     case FieldKind::Float:
     case FieldKind::Currency:
+    case FieldKind::Decimal:
       appendDouble(out, value.toDouble());
       return;
     case FieldKind::Boolean:

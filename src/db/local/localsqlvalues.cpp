@@ -46,6 +46,7 @@ void resultLocalValue(sqlite3_context* context, FieldKind kind, const QVariant& 
       return;
     case FieldKind::Float:
     case FieldKind::Currency:
+    case FieldKind::Decimal:
       // A Paradox BCD number keeps its exact decimal text.
       if (value.typeId() == QMetaType::QString) resultText(context, value.toString());
       else sqlite3_result_double(context, value.toDouble());
@@ -116,6 +117,7 @@ bool localValueFromSql(FieldKind kind, sqlite3_value* value, QVariant& out, QStr
       break;
     case FieldKind::Float:
     case FieldKind::Currency:
+    case FieldKind::Decimal:
       if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
         out = sqlite3_value_double(value);
         return true;

@@ -49,6 +49,7 @@ QString declaredType(const LocalColumn& column, bool key) {
     case FieldKind::Integer: return QStringLiteral("INTEGER");
     case FieldKind::Float: return QStringLiteral("DOUBLE");
     case FieldKind::Currency: return QStringLiteral("CURRENCY");
+    case FieldKind::Decimal: return QStringLiteral("NUMERIC");
     case FieldKind::Boolean: return QStringLiteral("BOOLEAN");
     case FieldKind::Date: return QStringLiteral("DATE");
     case FieldKind::Time: return QStringLiteral("TIME");
@@ -551,6 +552,7 @@ std::optional<std::string> keyBound(FieldKind kind, sqlite3_value* value) {
     case FieldKind::Integer:
     case FieldKind::Float:
     case FieldKind::Currency:
+    case FieldKind::Decimal:
       if (type != SQLITE_INTEGER && type != SQLITE_FLOAT) return std::nullopt;
       converted = sqlite3_value_double(value);
       break;
