@@ -65,8 +65,11 @@ class SqlRowReader final : public RowReader {
         throw EngineError(errorEntries(query_.lastError(), QStringLiteral("Cannot read %1").arg(table_.text())));
       return false;
     }
+    // Read as the grid reads them: exact numerics and dates as the server
+    // wrote them, never through a double or a Qt date.
+    const QVector<QVariant> raw = driver_.readRow(query_);
     row.resize(static_cast<int>(metas_.size()));
-    for (int i = 0; i < row.size(); ++i) row[i] = valueFromDriver(metas_[static_cast<size_t>(i)].kind, query_.value(i));
+    for (int i = 0; i < row.size(); ++i) row[i] = valueFromDriver(metas_[static_cast<size_t>(i)].kind, raw.value(i));
     return true;
   }
   int64_t total() override {
@@ -96,8 +99,19 @@ class FileRowWriter final : public RowWriter {
  public:
   FileRowWriter(std::shared_ptr<LocalDirectory> directory, const QString& path, LocalFileKind kind,
                 const LocalTableDef& def, bool rowsInKeyOrder)
-      : directory_(std::move(directory)), path_(path), writer_(local::createLocalWriter(path, kind, def, rowsInKeyOrder)) {}
-  void append(const LocalRow& row, int64_t rowNumber) override { writer_->append(row, rowNumber); }
+      : directory_(std::move(directory)), path_(path), columns_(def.columns),
+        writer_(local::createLocalWriter(path, kind, def, rowsInKeyOrder)) {}
+  void append(const LocalRow& row, int64_t rowNumber) override {
+    // Dates and times read from SQL arrive as the database's text; the
+    // table files hold them as dates and times of their own, without a zone
+    // (a time with one is kept as written, as the grid shows it).
+    LocalRow converted = row;
+    for (int i = 0; i < converted.size() && i < static_cast<int>(columns_.size()); ++i)
+      if (converted[i].typeId() == QMetaType::QString)
+        if (const QVariant stamp = qtDateTimeValue(columns_[static_cast<size_t>(i)].kind, converted[i], true); stamp.isValid())
+          converted[i] = stamp;
+    writer_->append(converted, rowNumber);
+  }
   void commit() override {
     writer_->commit();
     directory_->fileReplaced(path_);
@@ -106,6 +120,7 @@ class FileRowWriter final : public RowWriter {
  private:
   std::shared_ptr<LocalDirectory> directory_;
   QString path_;
+  std::vector<LocalColumn> columns_;
   std::unique_ptr<local::LocalWriter> writer_;
 };
 

@@ -328,6 +328,17 @@ bool parseEditText(FieldKind kind, int size, const QString& text, QVariant& out,
   return true;
 }
 
+QVariant qtDateTimeValue(FieldKind kind, const QVariant& value, bool dropZone) {
+  if (value.isNull() || !isDateTimeKind(kind)) return {};
+  const auto parts = dateTimeParts(kind, value);
+  if (!parts || (!dropZone && !parts->zone.isEmpty()) || parts->bc || (parts->hasDate && parts->year > 9999)) return {};
+  const QDate date = parts->date();
+  const QTime time = parts->time();
+  if (kind == FieldKind::Date) return date.isValid() ? QVariant(date) : QVariant();
+  if (kind == FieldKind::Time) return time.isValid() ? QVariant(time) : QVariant();
+  return date.isValid() && time.isValid() ? QVariant(QDateTime(date, time)) : QVariant();
+}
+
 int defaultDisplayWidth(FieldKind kind, int size) {
   switch (kind) {
     case FieldKind::String: return size > 0 ? size : 20;

@@ -38,6 +38,13 @@ QString editText(FieldKind kind, const QVariant& value);
 bool parseEditText(FieldKind kind, int size, const QString& text, QVariant& out,
                    QString* error, const QVariant& previous = QVariant());
 
+// A date, time or date-time value (Qt value or the text a driver gave) as a
+// QDate, QTime or QDateTime, for writers of formats with dates of their own;
+// an invalid QVariant where Qt cannot hold it as it stands (a zone offset,
+// years outside 1..9999, BC, infinity) or the value is no such value. With
+// `dropZone` a zone offset is left out: the date and time as written.
+QVariant qtDateTimeValue(FieldKind kind, const QVariant& value, bool dropZone = false);
+
 // Default display width (characters) of a field.
 int defaultDisplayWidth(FieldKind kind, int size);
 

@@ -4,8 +4,10 @@
 #include <QDateTime>
 #include <QTime>
 #include <cmath>
+#include <optional>
 #include <string>
 
+#include "common/floatdigits.h"
 #include "db/dataset.h"
 #include "db/fieldvalue.h"
 #include "main/workbookfile.h"
@@ -18,19 +20,18 @@ using korvel::db::FieldKind;
 
 constexpr double kExactIntegerLimit = 9007199254740992.0;  // 2^53
 
-// A decimal text whose digits a double keeps exactly: at most 15
-// significant digits.
+// A decimal text whose digits a double keeps exactly: the text's digits
+// are the double's own shortest digits ("0.1", a double SQLite keeps), where
+// a 28-digit NUMERIC is not.
 bool fitsDouble(const QString& decimal, double& out) {
   bool ok = false;
   out = decimal.toDouble(&ok);
   if (!ok || !std::isfinite(out)) return false;
-  std::string digits;
-  for (QChar c : decimal) {
-    if (c == u'e' || c == u'E') break;
-    if (c.isDigit() && !(digits.empty() && c == u'0')) digits += static_cast<char>(c.unicode());
-  }
-  while (!digits.empty() && digits.back() == '0') digits.pop_back();
-  return digits.size() <= 15;
+  const std::optional<korvel::DecimalDigits> digits = korvel::decimalTextDigits(decimal.toStdString());
+  if (!digits) return false;
+  if (digits->isZero()) return out == 0;
+  const korvel::DecimalDigits shortest = korvel::exactDigits(out);
+  return digits->digits == shortest.digits && digits->exponent == shortest.exponent;
 }
 
 // A number value as a number where that keeps it exact.
@@ -79,6 +80,7 @@ void XlsxGridSink::record(korvel::db::Dataset& ds, const std::vector<int>& field
       case FieldKind::Integer:
       case FieldKind::Float:
       case FieldKind::Currency:
+      case FieldKind::Decimal:
         if (numberOf(value, number)) {
           book_.number(row_, c, number);
           continue;
@@ -91,23 +93,25 @@ void XlsxGridSink::record(korvel::db::Dataset& ds, const std::vector<int>& field
         }
         break;
       case FieldKind::Date:
-        if (value.typeId() == QMetaType::QDate && value.toDate().isValid()) {
-          book_.date(row_, c, value.toDate());
-          continue;
-        }
-        break;
-      case FieldKind::DateTime:
-        if (value.typeId() == QMetaType::QDateTime && value.toDateTime().isValid()) {
-          book_.dateTime(row_, c, value.toDateTime());
-          continue;
-        }
-        break;
       case FieldKind::Time:
-        if (value.typeId() == QMetaType::QTime && value.toTime().isValid()) {
-          book_.time(row_, c, value.toTime());
+      case FieldKind::DateTime: {
+        // Dates and times arrive as Qt values or as the text the database
+        // wrote; one that Excel cannot hold (a zone, BC) goes as text.
+        const QVariant stamp = korvel::db::qtDateTimeValue(field.kind(), value);
+        if (stamp.typeId() == QMetaType::QDate) {
+          book_.date(row_, c, stamp.toDate());
+          continue;
+        }
+        if (stamp.typeId() == QMetaType::QTime) {
+          book_.time(row_, c, stamp.toTime());
+          continue;
+        }
+        if (stamp.typeId() == QMetaType::QDateTime) {
+          book_.dateTime(row_, c, stamp.toDateTime());
           continue;
         }
         break;
+      }
       default:
         break;
     }

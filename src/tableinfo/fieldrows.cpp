@@ -30,7 +30,7 @@ int fieldDataSize(db::FieldKind kind, int size) {
     case FieldKind::Integer: return 4;
     case FieldKind::Float: return 8;
     case FieldKind::Currency: return 8;
-    case FieldKind::Decimal: return 8;
+    case FieldKind::Decimal: return 34;  // a BCD value
     case FieldKind::Boolean: return 2;
     case FieldKind::Date: return 4;
     case FieldKind::Time: return 4;

@@ -47,7 +47,8 @@ class BatchMoveTest : public EngineFixture {
     aliases_ = QStringLiteral("[FILES]\nTYPE=PARADOX\nPATH=%1\n").arg(tables());
     sqliteAlias({}, QStringLiteral("LITE"));
     aliases_ += QStringLiteral("[LITE]\nTYPE=SQLITE\nPATH=%1\n").arg(path(QStringLiteral("LITE.sqlite")));
-    if (!pgConnectionString().isEmpty()) aliases_ += pgAliasSection(QStringLiteral("PG"));
+    if (!pgConnectionString().isEmpty())
+      aliases_ += pgAliasSection(QStringLiteral("PG")) + pgAliasSection(QStringLiteral("PG2"));
     writeAliases(aliases_);
   }
   QString tables() const { return path(QStringLiteral("tables")); }
@@ -204,6 +205,46 @@ TEST_F(BatchMoveTest, TextOfAPlainCsvFileGetsFieldsThatHoldIt) {
   EXPECT_EQ(reader.columns()[1].size, 5);
   EXPECT_EQ(reader.columns()[2].kind, FieldKind::Memo);
   EXPECT_EQ(reader.row(0)[2].toString(), QString(300, u'x'));
+}
+
+// Exact numerics, fractions of a second, zones and BC dates reach another
+// server table as they were; a CSV table keeps an exact number's digits.
+TEST_F(BatchMoveTest, ExactValuesKeepEveryDigitThroughACopy) {
+  KORVEL_REQUIRE_PG();
+  const QString pg = QStringLiteral("PG");
+  exec(pg, QStringLiteral("SET TIME ZONE 'UTC'"));
+  exec(pg, QStringLiteral("DROP TABLE IF EXISTS exact_src"));
+  exec(pg, QStringLiteral("DROP TABLE IF EXISTS exact_copy"));
+  exec(pg, QStringLiteral("CREATE TABLE exact_src (id INTEGER PRIMARY KEY, n NUMERIC(38,10), stamp TIMESTAMP(6), "
+                          "tz TIMESTAMPTZ, day DATE, cash MONEY)"));
+  exec(pg, QStringLiteral("INSERT INTO exact_src VALUES (1, 1234567890123456789012345678.1234567891, "
+                          "'2024-02-01 08:09:10.123456', '2024-02-01 08:09:10.5+00', '0044-03-15 BC', 12.34)"));
+  const char* texts = "SELECT CAST(n AS text), CAST(stamp AS text), CAST(day AS text), CAST(cash AS numeric) FROM ";
+  const auto row = [&](const QString& table) {
+    Query q;
+    q.setDatabaseName(pg);
+    q.setSql(QLatin1String(texts) + table);
+    q.open();
+    QStringList values;
+    for (int i = 0; i < 4; ++i) values << q.field(i).value().toString();
+    return values;
+  };
+  EXPECT_EQ(copy(pg, QStringLiteral("exact_src"), QStringLiteral("PG2"), QStringLiteral("exact_copy")).rows, 1);
+  EXPECT_EQ(row(QStringLiteral("exact_copy")),
+            (QStringList{QStringLiteral("1234567890123456789012345678.1234567891"),
+                         QStringLiteral("2024-02-01 08:09:10.123456"), QStringLiteral("0044-03-15 BC"),
+                         QStringLiteral("12.3400")}));
+
+  exec(pg, QStringLiteral("UPDATE exact_src SET day = '2024-01-31'"));
+  EXPECT_EQ(copy(pg, QStringLiteral("exact_src"), QStringLiteral("FILES"), QStringLiteral("exact.csv")).rows, 1);
+  const QByteArray csv = bytes(QStringLiteral("exact.csv"));
+  EXPECT_TRUE(csv.contains("1234567890123456789012345678.1234567891")) << csv.toStdString();
+  EXPECT_TRUE(csv.contains("2024/01/31")) << csv.toStdString();
+  EXPECT_TRUE(bytes(QStringLiteral("exact.schema")).contains("COLUMN DECIMAL"));
+  // And back from the CSV table, digit for digit.
+  exec(pg, QStringLiteral("DROP TABLE IF EXISTS exact_back"));
+  EXPECT_EQ(copy(QStringLiteral("FILES"), QStringLiteral("exact.csv"), pg, QStringLiteral("exact_back")).rows, 1);
+  EXPECT_EQ(row(QStringLiteral("exact_back")).first(), QStringLiteral("1234567890123456789012345678.1234567891"));
 }
 
 }  // namespace

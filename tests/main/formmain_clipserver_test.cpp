@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSqlQuery>
 
 #include "../db/dbtestenv.h"
@@ -177,8 +178,9 @@ TEST_F(ClipServer, ExcelCopyWritesServerTypes) {
   KORVEL_REQUIRE_PG();
   useSchema("clip_xlsx");
   exec("CREATE TABLE clip_xlsx.t (id INTEGER PRIMARY KEY, ok BOOLEAN, price NUMERIC(10,2), "
-       "stamp TIMESTAMP, day DATE, old DATE)");
-  exec("INSERT INTO clip_xlsx.t VALUES (1, false, 1234.25, '2021-03-04 05:06:07.5', '2020-01-02', '1899-05-06')");
+       "stamp TIMESTAMP, day DATE, old DATE, big NUMERIC(38,10), tz TIMESTAMPTZ)");
+  exec("INSERT INTO clip_xlsx.t VALUES (1, false, 1234.25, '2021-03-04 05:06:07.5', '2020-01-02', '1899-05-06', "
+       "1234567890123456789012345678.1234567891, '2021-03-04 05:06:07+00')");
   start();
   open("clip_xlsx.t");
   const QString path = env.path("pg.xlsx");
@@ -193,6 +195,11 @@ TEST_F(ClipServer, ExcelCopyWritesServerTypes) {
   EXPECT_EQ(cells.at("D2").value.left(14), "44259.21258680");  // the half second kept
   EXPECT_EQ(cells.at("E2"), (Cell{"n", "43832"}));
   EXPECT_EQ(cells.at("F2").type, "inlineStr");  // before Excel's first date
+  // Digits a double cannot hold, and a zone Excel cannot, go as text.
+  EXPECT_EQ(cells.at("G2"), (Cell{"inlineStr", "1234567890123456789012345678.1234567891"}));
+  EXPECT_EQ(cells.at("H2").type, "inlineStr");
+  EXPECT_TRUE(cells.at("H2").value.contains(QRegularExpression(QStringLiteral("[+-]\\d\\d(:\\d\\d)?$"))))
+      << cells.at("H2").value.toStdString();
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ TEST_F(TblInfServer, FieldsAndIndexesFromTheCatalog) {
   EXPECT_EQ(form->Label_TableType->text(), QStringLiteral("POSTGRESQL"));
   EXPECT_EQ(row(1), QStringLiteral(" 1|shop|TStringField|11|左寄せ|Index|10||10|0"));
   EXPECT_EQ(row(2), QStringLiteral(" 2|no|TIntegerField|4|右寄せ|Index|11||0|0"));
-  EXPECT_EQ(row(3), QStringLiteral(" 3|price|TFloatField|8|右寄せ||10||9|2"));
+  EXPECT_EQ(row(3), QStringLiteral(" 3|price|TBCDField|34|右寄せ||20||9|2"));
   EXPECT_EQ(row(4), QStringLiteral(" 4|at|TDateTimeField|8|左寄せ||19||0|0"));
   EXPECT_EQ(form->IndexLines(), (QStringList{QStringLiteral(" 1:(Key項目数=2) , 1:shop, 2:no"),
                                              QStringLiteral(" 2:i15_orders_at(Key項目数=2) , 4:at, 3:price")}));

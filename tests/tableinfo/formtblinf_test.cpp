@@ -52,7 +52,7 @@ TEST_F(TblInfLite, LoadsFieldsIndexesAndType) {
   EXPECT_EQ(row(0), QStringLiteral(" No|項  目  名|型|サイズ|文字表示位置| Index|表示幅|コ　メ　ン　ト|桁数|小数"));
   EXPECT_EQ(row(1), QStringLiteral(" 1|SHOP|TStringField|11|左寄せ|Index|10||10|0"));
   EXPECT_EQ(row(2), QStringLiteral(" 2|NO|TIntegerField|4|右寄せ|Index|11||0|0"));
-  EXPECT_EQ(row(3), QStringLiteral(" 3|PRICE|TFloatField|8|右寄せ||10||9|2"));
+  EXPECT_EQ(row(3), QStringLiteral(" 3|PRICE|TBCDField|34|右寄せ||20||9|2"));
   EXPECT_EQ(row(4), QStringLiteral(" 4|NOTE|TMemoField|0|左寄せ||10||0|0"));
   EXPECT_EQ(row(5), QStringLiteral(" 5|ODATE|TDateField|4|左寄せ||10||0|0"));
   // The primary index first (SQLite gives it no name of its own).

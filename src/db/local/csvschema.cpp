@@ -19,7 +19,7 @@ constexpr TypeWord kTypes[] = {
     {"STRING", FieldKind::String},   {"SMALLINT", FieldKind::Smallint}, {"INTEGER", FieldKind::Integer},
     {"FLOAT", FieldKind::Float},     {"CURRENCY", FieldKind::Currency}, {"BOOLEAN", FieldKind::Boolean},
     {"DATE", FieldKind::Date},       {"TIME", FieldKind::Time},         {"DATETIME", FieldKind::DateTime},
-    {"MEMO", FieldKind::Memo},
+    {"MEMO", FieldKind::Memo},       {"DECIMAL", FieldKind::Decimal},
 };
 
 }  // namespace

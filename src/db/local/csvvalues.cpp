@@ -6,6 +6,9 @@
 #include <QTime>
 #include <charconv>
 #include <cmath>
+#include <optional>
+
+#include "db/decimaltext.h"
 
 namespace korvel::db::local {
 namespace {
@@ -63,7 +66,11 @@ bool csvText(FieldKind kind, const QVariant& value, QString& out, QString* error
       if (value.typeId() == QMetaType::QString) {  // exact decimal text stays as it is
         QVariant parsed;
         if (!csvValue(kind, value.toString(), parsed, error)) return false;
-        out = value.toString().trimmed();
+        out = kind == FieldKind::Decimal ? parsed.toString() : value.toString().trimmed();
+        return true;
+      }
+      if (kind == FieldKind::Decimal && (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int)) {
+        out = value.toString();
         return true;
       }
       bool ok = false;
@@ -114,9 +121,16 @@ bool csvValue(FieldKind kind, const QString& text, QVariant& out, QString* error
       out = kind == FieldKind::Smallint || (v >= INT_MIN && v <= INT_MAX) ? QVariant(int(v)) : QVariant(v);
       return true;
     }
-    case FieldKind::Float:
-    case FieldKind::Currency:
     case FieldKind::Decimal: {
+      // An exact decimal keeps every digit: never through a double.
+      const std::optional<QString> decimal = decimalOfText(t);
+      if (!decimal || decimal->contains(QStringLiteral("N")) || decimal->contains(QStringLiteral("n")))
+        return refuse(QStringLiteral("a number"));  // NaN and Infinity have no digits to keep
+      out = *decimal;
+      return true;
+    }
+    case FieldKind::Float:
+    case FieldKind::Currency: {
       bool ok = false;
       const double v = t.toDouble(&ok);
       if (!ok || !std::isfinite(v)) return refuse(QStringLiteral("a number"));
