@@ -160,7 +160,15 @@ std::optional<Moment> momentOfText(const QString& text) {
   return std::nullopt;
 }
 
-std::optional<Moment> momentOf(const QVariant& value) {
+db::FieldKind kindOfTypeCode(const QString& type) {
+  return type == u"DA" ? db::FieldKind::Date : type == u"TI" ? db::FieldKind::Time : db::FieldKind::DateTime;
+}
+
+std::optional<Moment> momentOf(const QString& type, QVariant value) {
+  // Dates and times a database gave as text ("2024-02-01 08:09:10.123456",
+  // a zone after it) are read by their ISO form first, as the grid reads them.
+  if (isText(value))
+    if (const QVariant stamp = db::qtDateTimeValue(kindOfTypeCode(type), value, true); stamp.isValid()) value = stamp;
   std::optional<Moment> m;
   switch (value.typeId()) {
     case QMetaType::QDate: m = Moment{value.toDate(), QTime(0, 0)}; break;
@@ -196,7 +204,7 @@ QString dateForm(LiteralForm form, const QString& type, const QString& text) {
 
 CopyLiteral dateLiteral(LiteralForm form, const QString& type, const QVariant& value) {
   if (isText(value) && value.toString().isEmpty()) return {kNull};
-  const std::optional<Moment> m = momentOf(value);
+  const std::optional<Moment> m = momentOf(type, value);
   if (!m) return {dateForm(form, type, valueText(value)), false};
   const QString date = m->date.toString(QStringLiteral("yyyy/MM/dd"));
   const QString time = m->time.toString(QStringLiteral("hh:mm:ss"));
