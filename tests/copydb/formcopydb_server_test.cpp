@@ -49,36 +49,38 @@ TEST_P(FormCopyDBServerTest, SqliteToPostgresCarriesEveryFieldKind) {
   exec(QStringLiteral("PG"), {QStringLiteral("DROP TABLE ") + table});
 }
 
-INSTANTIATE_TEST_SUITE_P(Drivers, FormCopyDBServerTest, ::testing::Values("PG", "ODBCPG"));
-
-TEST_F(CopyWindowTest, PostgresToSqliteCarriesEveryFieldKind) {
+TEST_P(FormCopyDBServerTest, PostgresToSqliteCarriesEveryFieldKind) {
   REQUIRE_SERVER();
   writeAliases(true);
+  const QString server = QString::fromLatin1(GetParam());
+  const QString table = QStringLiteral("copy_from_") + server.toLower();
   exec(QStringLiteral("PG"),
-       {QStringLiteral("DROP TABLE IF EXISTS copy_from_pg"),
-        QStringLiteral("CREATE TABLE copy_from_pg (id INTEGER PRIMARY KEY, name VARCHAR(40), note TEXT, born DATE, "
-                       "stamp TIMESTAMP, at_time TIME, flag BOOLEAN, big BIGINT, amount NUMERIC(30,10), rate DOUBLE PRECISION)"),
-        QStringLiteral("INSERT INTO copy_from_pg VALUES (1, 'O''Neil 山田', E'行\\r\\n', '1996-01-05', '1996-01-05 10:30:45', "
+       {QStringLiteral("DROP TABLE IF EXISTS ") + table,
+        QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY, name VARCHAR(40), note TEXT, born DATE, "
+                       "stamp TIMESTAMP, at_time TIME, flag BOOLEAN, big BIGINT, amount NUMERIC(30,10), rate DOUBLE PRECISION)").arg(table),
+        QStringLiteral("INSERT INTO %1 VALUES (1, 'O''Neil 山田', E'行\\r\\n', '1996-01-05', '1996-01-05 10:30:45', "
                        "'09:07:03', true, 9223372036854775807, 12345678901234567890.0123456789, 0.1), "
                        "(2, '---', E'a\\nb', '2030-04-01', '2024-02-29 23:59:59', '00:00:00', false, "
-                       "-9223372036854775808, -0.5, 1.5e-7), (3, '', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)")});
+                       "-9223372036854775808, -0.5, 1.5e-7), (3, '', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)").arg(table)});
   exec(QStringLiteral("DST"),
-       {QStringLiteral("CREATE TABLE copy_from_pg (id INTEGER PRIMARY KEY, name VARCHAR(40), note TEXT, born DATE, "
-                       "stamp DATETIME, at_time TIME, flag BOOLEAN, big BIGINT, amount TEXT, rate DOUBLE)")});
+       {QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY, name VARCHAR(40), note TEXT, born DATE, "
+                       "stamp DATETIME, at_time TIME, flag BOOLEAN, big BIGINT, amount TEXT, rate DOUBLE)").arg(table)});
   open();
-  choose(QStringLiteral("PG"), QStringLiteral("copy_from_pg"), QStringLiteral("DST"), QStringLiteral("copy_from_pg"));
+  choose(server, table, QStringLiteral("DST"), table);
   form->ButtonCopyClick();
   EXPECT_EQ(prompt.messageCount(), 0) << prompt.lastMessage().toStdString();
   EXPECT_EQ(rows(QStringLiteral("DST"),
                  QStringLiteral("SELECT id, name, hex(note), born, stamp, at_time, flag, big, amount, rate = 0.1, rate = 1.5e-7 "
-                                "FROM copy_from_pg ORDER BY id")),
+                                "FROM %1 ORDER BY id").arg(table)),
             (QStringList{QStringLiteral("1|O'Neil 山田|E8A18C0D0A|1996-01-05|1996-01-05 10:30:45|09:07:03|1|"
                                         "9223372036854775807|12345678901234567890.0123456789|1|0"),
                          QStringLiteral("2|---|610A62|2030-04-01|2024-02-29 23:59:59|00:00:00|0|-9223372036854775808|"
                                         "-0.5000000000|0|1"),
                          QStringLiteral("3|||NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL")}));  // hex(NULL) is empty
-  exec(QStringLiteral("PG"), {QStringLiteral("DROP TABLE copy_from_pg")});
+  exec(QStringLiteral("PG"), {QStringLiteral("DROP TABLE ") + table});
 }
+
+INSTANTIATE_TEST_SUITE_P(Drivers, FormCopyDBServerTest, ::testing::Values("PG", "ODBCPG"));
 
 // Source and destination on one connection: the rows are read through a
 // server cursor while the batches are written and committed.
