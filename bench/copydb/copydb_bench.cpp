@@ -2,7 +2,8 @@
 // Japanese text, date-time, decimal) from SQLite to PostgreSQL and back
 // through "Copy Start", side by side with psql running the same rows as
 // INSERT statements in one transaction (psql -f) and with psql \copy.
-// Also how soon "中断" ends a running copy. Prints figures; asserts nothing.
+// Also what refused rows cost and how soon "中断" ends a running copy.
+// Prints figures; asserts nothing.
 //
 //   KORVEL_TEST_PG="host=... port=... dbname=... user=..." bench_copydb [rows ...]
 //   (default: 100000 1000000)
@@ -10,6 +11,7 @@
 #include <sys/resource.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -145,6 +147,23 @@ double psqlCopy(const QString& dir, int rows) {
   return psql({"-c", QString("\\copy bench_copy FROM '%1' WITH (FORMAT csv)").arg(file)});
 }
 
+// With "Append ERR無視" into a table that already holds every step-th row:
+// what refused rows cost (each is listed, logged and found by itself).
+void refusalFigures(TFormCopyDB& form, int rows) {
+  makeSource(rows);
+  form.CheckBoxApperr->setChecked(true);
+  std::printf("%d rows into PostgreSQL with refused rows (Append ERR無視)\n", rows);
+  for (int step : {100, 10, 1}) {
+    run("PG", {"DROP TABLE IF EXISTS bench_rows", QString("CREATE TABLE bench_rows ") + kPgColumns,
+               QString("INSERT INTO bench_rows (id) SELECT g FROM generate_series(1, %1, %2) g").arg(rows).arg(step)});
+    korvel::db::Engine::instance().closeConnections();
+    const CopyResult result = copyThroughWindow(form, "SRC", "PG");
+    std::printf("  every %3d. row refused  Copy Start %7.2f s %9.0f rows/s  (%s)\n", step, result.seconds,
+                rows / result.seconds, qPrintable(result.label));
+  }
+  form.CheckBoxApperr->setChecked(false);
+}
+
 // From a second thread: presses 中断 (as a queued event, as the operator's
 // click arrives) and notes when; the latency is from then to the copy's end.
 double abortLatencyMs(TFormCopyDB& form) {
@@ -225,6 +244,7 @@ int main(int argc, char** argv) {
                 inserts / toPg.seconds, copy / toPg.seconds, inserts / fromPg.seconds);
   }
 
+  refusalFigures(form, 20000);
   run("PG", {"DROP TABLE IF EXISTS bench_rows", QString("CREATE TABLE bench_rows ") + kPgColumns});
   korvel::db::Engine::instance().closeConnections();
   const double latency = abortLatencyMs(form);

@@ -89,6 +89,8 @@ class CopyRun {
   void countWritten(const QStringList& batch, int ran);
   void commit();
   void takeMessages();
+  void showStatement(const QString& statement);
+  void showPending();
   void sizeNextBatch(int rows, qint64 elapsedMs);
 
   TFormCopyDB& form_;
@@ -100,6 +102,11 @@ class CopyRun {
   qint64 read_ = 0, written_ = 0, uncommitted_ = 0;
   int batchSize_ = kMinBatch;
   QElapsedTimer sinceMessages_, sinceCommit_;
+  // Edit2 and Memo1 catch up whenever the window takes its messages (laying
+  // out a line of text for every row would cost more than writing it).
+  QString lastStatement_;
+  bool lastShown_ = true;
+  QStringList refusedToShow_;
 };
 
 void CopyRun::execute(SourceRows& source, db::StatementWriter& writer) {
@@ -121,7 +128,9 @@ void CopyRun::execute(SourceRows& source, db::StatementWriter& writer) {
       if (sinceCommit_.elapsed() >= kCommitIntervalMs) commit();
     }
     commit();
+    showPending();
   } catch (const CopyStopped& stop) {
+    showPending();
     QString message = stop.message;
     if (stop.rowsLost) {
       written_ -= uncommitted_;
@@ -197,25 +206,23 @@ void CopyRun::countWritten(const QStringList& batch, int ran) {
     }
   }
   if (writer_->transactional()) uncommitted_ += ran;
-  const QString& last = batch[ran - 1];
-  Qz_LastSql = last;
-  form_.Edit2->setText(last);
+  showStatement(batch[ran - 1]);
 }
 
 // The refused statement goes to the log, then to Memo1; without "Append
 // ERR無視" the operator decides whether to go on. What is written so far
 // is committed before the question, which may stay open for long.
 CopyRun::Step CopyRun::refuse(const QString& statement) {
-  Qz_LastSql = statement;
-  form_.Edit2->setText(statement);
+  showStatement(statement);
   QString logError;
   const bool logged = !form_.errorLogInUse_ || form_.errorLog_.append(statement, &logError);
-  form_.Memo1->appendPlainText(statement);
+  refusedToShow_ << statement;
   if (!logged)
     throw CopyStopped{QStringLiteral("*E:SQLエラーログファイル：") + form_.errorLog_.path() +
                       QStringLiteral("に書き込めません。処理を中断します。\r\n") + logError};
   if (form_.CheckBoxApperr->isChecked()) return Step::Go;
   commit();
+  showPending();
   const int answer = prompt().message(kDuplicateQuestion, QString(), PromptIcon::Error, PromptYes | PromptNo);
   sinceMessages_.restart();
   return answer == PromptYes ? Step::Stop : Step::Go;
@@ -237,14 +244,37 @@ void CopyRun::commit() {
 // Every message waiting is taken (a single pass of the event loop may leave
 // some for the next), for at most a few milliseconds.
 void CopyRun::takeMessages() {
+  showPending();
   QCoreApplication::processEvents(QEventLoop::AllEvents, kMessageTimeMs);
   sinceMessages_.restart();
 }
 
+// The statement last run or refused: Qz_LastSql at once, Edit2 when the
+// window next shows what happened.
+void CopyRun::showStatement(const QString& statement) {
+  Qz_LastSql = statement;
+  lastStatement_ = statement;
+  lastShown_ = false;
+}
+
+void CopyRun::showPending() {
+  if (!lastShown_) form_.Edit2->setText(lastStatement_);
+  lastShown_ = true;
+  if (refusedToShow_.isEmpty()) return;
+  form_.Memo1->appendPlainText(refusedToShow_.join(u'\n'));
+  refusedToShow_.clear();
+}
+
 // Batches grow while they take less than the target time and shrink when
-// they take more, so messages are taken on time whatever a row costs.
+// they take more, so messages are taken on time whatever a row costs. A
+// batch cut short by a refusal halves the next one, down to a single row:
+// on PostgreSQL the rows sent after a refused one are sent again, which
+// would cost a whole batch for every refusal of a table that refuses many.
 void CopyRun::sizeNextBatch(int rows, qint64 elapsedMs) {
-  if (rows < batchSize_) return;  // cut short by a refusal: says nothing
+  if (rows < batchSize_) {
+    batchSize_ = std::max(1, batchSize_ / 2);
+    return;
+  }
   if (elapsedMs * 2 < kBatchTargetMs) batchSize_ = std::min(kMaxBatch, batchSize_ * 2);
   else if (elapsedMs > kBatchTargetMs) batchSize_ = std::max(kMinBatch, batchSize_ / 2);
 }
