@@ -6,6 +6,8 @@
 // so one text can never carry a second statement), and the results say
 // which statement was refused. After a refusal the batch is rolled back to
 // its savepoint and the statements before the refused one are sent again.
+// The rollback goes at the head of the next pipeline (or before the
+// commit), so a refused row costs no round trip of its own.
 //
 // With a common INSERT head (setCommonInsert) a batch is first sent as one
 // INSERT of many rows; PostgreSQL converts each row's values to the column
@@ -29,6 +31,7 @@ namespace {
 
 const char kSavepoint[] = "SAVEPOINT korvel_batch";
 const char kRelease[] = "RELEASE SAVEPOINT korvel_batch";
+const char kRollBack[] = "ROLLBACK TO SAVEPOINT korvel_batch";
 const char kUndo[] = "ROLLBACK TO SAVEPOINT korvel_batch; RELEASE SAVEPOINT korvel_batch";
 
 QString connectionMessage(PGconn* conn) { return QString::fromUtf8(PQerrorMessage(conn)).trimmed(); }
@@ -63,9 +66,10 @@ class PostgresWriter final : public StatementWriter {
   int run(const QStringList& statements, QString* refusal) override {
     PGconn* conn = checkedHandle();
     const PGTransactionStatusType status = PQtransactionStatus(conn);
-    if (status != PQTRANS_IDLE && status != PQTRANS_INTRANS)
+    const bool awaitingUndo = undoPending_ && status == PQTRANS_INERROR;
+    if (status != PQTRANS_IDLE && status != PQTRANS_INTRANS && !awaitingUndo)
       fail(QStringLiteral("Cannot write the rows"), QStringLiteral("The connection is not ready for the rows"));
-    if (status == PQTRANS_INTRANS && !begun_)
+    if (status != PQTRANS_IDLE && !begun_)
       fail(QStringLiteral("Cannot write the rows"), QStringLiteral("Another transaction is open on the connection"));
     std::vector<QByteArray> texts;
     texts.reserve(static_cast<size_t>(statements.size()));
@@ -80,7 +84,7 @@ class PostgresWriter final : public StatementWriter {
       for (int i = 0; i < count; ++i) rows.push_back(texts[static_cast<size_t>(i)].constData());
       const Attempt attempt = runBatch(conn, rows);
       if (attempt.ran == count) break;
-      undoBatch(conn);
+      undoPending_ = true;
       count = attempt.ran;
       firstRefusal = attempt.refusal;
     }
@@ -93,6 +97,12 @@ class PostgresWriter final : public StatementWriter {
     begun_ = false;
     PGconn* conn = checkedHandle();
     const QString context = QStringLiteral("Cannot commit the rows");
+    if (undoPending_) {
+      // Undone, the transaction is usable again; if not, the check below
+      // rolls it back and says so.
+      undoPending_ = false;
+      PQclear(PQexec(conn, kUndo));
+    }
     if (PQtransactionStatus(conn) != PQTRANS_INTRANS) {
       PQclear(PQexec(conn, "ROLLBACK"));
       fail(context, QStringLiteral("The transaction of the rows was aborted: the rows are not kept"));
@@ -142,7 +152,7 @@ class PostgresWriter final : public StatementWriter {
       combined += QByteArrayView(texts[i]).sliced(headBytes);
     }
     if (runBatch(conn, {combined.constData()}).ran == 1) return true;
-    undoBatch(conn);
+    undoPending_ = true;
     return false;
   }
 
@@ -160,8 +170,9 @@ class PostgresWriter final : public StatementWriter {
     return conn;
   }
 
-  // Sends BEGIN (first batch only), SAVEPOINT, the row statements and
-  // RELEASE as one pipeline and reads every result.
+  // Sends BEGIN (first batch only) or the rollback of a refused batch,
+  // SAVEPOINT, the row statements and RELEASE as one pipeline and reads
+  // every result.
   Attempt runBatch(PGconn* conn, const std::vector<const char*>& rows) {
     const int count = static_cast<int>(rows.size());
     const QString context = QStringLiteral("Cannot write the rows");
@@ -169,6 +180,10 @@ class PostgresWriter final : public StatementWriter {
     const bool begin = !begun_;
     std::vector<const char*> queue;
     if (begin) queue.push_back("BEGIN");
+    if (undoPending_) {
+      queue.push_back(kRollBack);
+      queue.push_back(kRelease);
+    }
     queue.push_back(kSavepoint);
     const size_t first = queue.size();
     queue.insert(queue.end(), rows.begin(), rows.end());
@@ -198,19 +213,12 @@ class PostgresWriter final : public StatementWriter {
       PQclear(PQgetResult(conn));  // the NULL that ends each query's results
     }
     if (begin) begun_ = true;
+    undoPending_ = false;
     PGresult* sync = PQgetResult(conn);
     const bool synced = sync && PQresultStatus(sync) == PGRES_PIPELINE_SYNC;
     PQclear(sync);
     if (!synced || !PQexitPipelineMode(conn)) abandon(conn, context);
     return attempt;
-  }
-
-  void undoBatch(PGconn* conn) {
-    PGresult* result = PQexec(conn, kUndo);
-    const bool undone = PQresultStatus(result) == PGRES_COMMAND_OK;
-    const QString message = undone ? QString() : (result ? resultMessage(result) : connectionMessage(conn));
-    PQclear(result);
-    if (!undone) fail(QStringLiteral("Cannot undo a refused row"), message);
   }
 
   // The pipeline cannot be read to its end: the rows are given up. What the
@@ -231,6 +239,7 @@ class PostgresWriter final : public StatementWriter {
     }
     PQexitPipelineMode(conn);
     begun_ = false;
+    undoPending_ = false;
     if (PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) != PQTRANS_IDLE) PQclear(PQexec(conn, "ROLLBACK"));
     fail(context, text);
   }
@@ -238,6 +247,7 @@ class PostgresWriter final : public StatementWriter {
   QString connectionName_;
   const Driver* driver_;  // valid while the connection is there (checkedHandle)
   bool begun_ = false;
+  bool undoPending_ = false;  // the last batch was refused and not yet rolled back
   QString combinedHead_;  // empty: every statement runs on its own
 };
 
