@@ -47,10 +47,14 @@ class StatementWriterTest : public EngineFixture, public ::testing::WithParamInt
     return named(QStringLiteral("INSERT INTO %TABLE% (id, v) VALUES (%1, '%2')")).arg(id).arg(v);
   }
 
-  // The statement with this driver's table: the drivers' tests run at the
-  // same time on one server, each on a table of its own.
+  // The statement with this test's table: the tests run at the same time
+  // on one server, each on a table of its own (driver and test name).
   QString named(QString sql) const {
-    return sql.replace(QStringLiteral("%TABLE%"), QStringLiteral("writer_rows_") + QString::fromLatin1(GetParam()).toLower());
+    const char* test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    const QString table = QStringLiteral("writer_rows_%1_%2")
+                              .arg(QString::fromLatin1(GetParam()).toLower())
+                              .arg(qHash(QByteArray(test)) % 1000000);
+    return sql.replace(QStringLiteral("%TABLE%"), table);
   }
 
   bool ready_ = false;
