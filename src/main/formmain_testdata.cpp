@@ -24,9 +24,10 @@ using korvel::db::WriteRun;
 
 namespace {
 
-// A record number of "開始" or "作成件数": empty counts as 0; anything that is
-// not a whole number is refused (nullopt) with a message naming the box, as
-// a run of another size than the user meant cannot be taken back.
+// A record number of "開始" or "作成件数": empty counts as 0. The boxes take
+// whole numbers of at most nine digits, so the number shown is the number
+// used; a text that is still no such number (set by other code) is refused
+// (nullopt) with a message naming the box rather than run at another size.
 std::optional<int> recordNumber(const TNumEdit* edit, const QString& caption) {
   const QString text = edit->text().trimmed();
   if (text.isEmpty()) return 0;

@@ -7,7 +7,9 @@
 #include <QComboBox>
 #include <QFile>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSqlQuery>
+#include <QTest>
 
 #include "../db/dbtestenv.h"
 #include "controls/combogrid.h"
@@ -16,6 +18,7 @@
 #include "db/table.h"
 #include "main/formmain.h"
 #include "mainwindow_fixture.h"
+#include "ui/dbgrid.h"
 
 namespace {
 
@@ -150,6 +153,39 @@ TEST_F(FormMainServer, OverwritingTheKeyVisitsEachRecordOfTheRangeOnce) {
   generate(form, false, "1", "3");
   EXPECT_EQ(env.prompt.messageCount(), 0) << env.prompt.lastMessage().toStdString();
   EXPECT_EQ(values("SELECT id || '=' || code FROM gen_keys ORDER BY id"), "4=d,101=K1,102=K2,103=K3");
+}
+
+// The grid on a PostgreSQL table of 1,005 rows: its scroll range is the row
+// count at once, Ctrl+End reaches the last row in one press, and after test
+// data the grid shows the current record, the new rows counted in.
+TEST_F(FormMainServer, GridRangeCtrlEndAndTestDataOnAThousandRows) {
+  KORVEL_REQUIRE_PG();
+  dropped << "grid_rows";
+  exec("DROP TABLE IF EXISTS grid_rows");
+  ASSERT_TRUE(exec("CREATE TABLE grid_rows (id INTEGER PRIMARY KEY, dept_code CHAR(4))"));
+  ASSERT_TRUE(exec("INSERT INTO grid_rows SELECT i, 'D' || (i % 10) FROM generate_series(1, 1005) i"));
+  TFormMain* form = openWindowOn("grid_rows");
+  form->resize(1024, 768);
+  korvel::ui::DBGrid* grid = form->DBGrid1;
+  ASSERT_TRUE(form->Table_Paradox->active());
+  EXPECT_EQ(grid->model()->rowCount(), 1005);
+  EXPECT_TRUE(form->Button8->isEnabled());
+  QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(grid->currentIndex().row(), 1004);
+  EXPECT_EQ(form->Table_Paradox->fieldByName("id").asString(), "1005");
+  QTest::keyClick(grid, Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(grid->verticalScrollBar()->value(), 0);
+
+  form->ComboGrid1->SetCells(1, 2, "2000");
+  form->ComboGrid1->SetCells(1, 3, "1");
+  generate(form, true, "", "3.5");  // the box keeps the whole number it will use
+  EXPECT_EQ(form->NumEditEnd->text(), "3");
+  EXPECT_EQ(env.prompt.messageCount(), 0) << env.prompt.lastMessage().toStdString();
+  EXPECT_EQ(values("SELECT COUNT(*) FROM grid_rows"), "1008");
+  EXPECT_EQ(grid->model()->rowCount(), 1008);
+  EXPECT_EQ(grid->currentIndex().row(), form->Table_Paradox->recNo());
+  const QRect current = grid->visualRect(grid->currentIndex());
+  EXPECT_TRUE(current.isValid() && grid->viewport()->rect().intersects(current));
 }
 
 }  // namespace
