@@ -18,6 +18,9 @@ int Dataset::countUpTo(int limit) {
   // ... FETCH dialects differ in what a subquery may hold: those are
   // counted in full when a count is asked for.
   if (d.bySequence() || d.driver->paging() != PagingStyle::LimitOffset) return -1;
+  // Known to be larger already: the rows are not read again for nothing
+  // each time the view is laid out afresh.
+  if (d.countedPast >= limit) return -1;
   QSqlQuery q(d.db());
   q.setForwardOnly(true);
   execOrThrow(q,
@@ -27,7 +30,10 @@ int Dataset::countUpTo(int limit) {
                   .arg(static_cast<qint64>(limit) + 1),
               QStringLiteral("Cannot count the rows"));
   const int counted = q.next() ? q.value(0).toInt() : 0;
-  if (counted > limit) return -1;
+  if (counted > limit) {
+    d.countedPast = limit;
+    return -1;
+  }
   d.knownCount = counted;
   return counted + pending;
 }

@@ -66,6 +66,9 @@ struct Dataset::Impl {
   std::map<int, Page> pages;
   quint64 useClock = 0;
   int knownCount = -1;  // rows in the result; -1 until known
+  // A bounded count found more rows than this: not counted so again until
+  // the rows are read afresh (boundedcount.cpp); -1 until then.
+  int countedPast = -1;
   // Locator of the last row, valid while knownCount equals lastKeyCount: an
   // appended row whose integer key sorts after it goes at the end without
   // re-reading the rows (appendplacement.cpp).

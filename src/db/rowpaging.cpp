@@ -20,6 +20,7 @@ void Dataset::Impl::reset() {
   sequentialPos = 0;
   pages.clear();
   knownCount = -1;
+  countedPast = -1;
   lastKey.clear();
   lastKeyCount = -1;
   fields.clear();
@@ -237,6 +238,7 @@ void Dataset::Impl::invalidateRows() {
   sequential.reset();
   sequentialPos = 0;
   knownCount = -1;
+  countedPast = -1;
   lastKey.clear();
   lastKeyCount = -1;
 }
