@@ -111,6 +111,12 @@ TEST(CopyLiteral, DateTimesKeepTheirTimeAndTimesTheirDay) {
   // Years the lenient reading of typed dates would move stay where they are.
   EXPECT_EQ(lit(LiteralForm::Oracle, "DA", QDate(30, 4, 1)), QStringLiteral("TO_DATE( '0030/04/01', 'YYYY/MM/DD' )"));
   EXPECT_EQ(lit(LiteralForm::Oracle, "DA", QDate(9999, 12, 31)), QStringLiteral("TO_DATE( '9999/12/31', 'YYYY/MM/DD' )"));
+  // Dates and times a database gave as text are read by their ISO form: a
+  // server's fraction and zone, an early year.
+  EXPECT_EQ(lit(LiteralForm::Postgres, "DT", QStringLiteral("2024-02-01 08:09:10.123456+09")),
+            QStringLiteral("CAST( '2024/02/01 08:09:10' AS TIMESTAMP )"));
+  EXPECT_EQ(lit(LiteralForm::Postgres, "TI", QStringLiteral("13:45:10.123456")), QStringLiteral("CAST( '13:45:10' AS TIME )"));
+  EXPECT_EQ(lit(LiteralForm::Oracle, "DA", QStringLiteral("0030-04-01")), QStringLiteral("TO_DATE( '0030/04/01', 'YYYY/MM/DD' )"));
   // A text that is no date is not written as 2000/01/01.
   const auto bad = copyLiteral(LiteralForm::Oracle, QStringLiteral("DA"), QStringLiteral("abc"));
   EXPECT_FALSE(bad.readable);

@@ -175,8 +175,12 @@ TEST_P(ValueFidelityTest, ValuesShowEveryDigitFractionZoneAndEra) {
   for (size_t i = 0; i < cases().size(); ++i) {
     const Case& c = cases()[i];
     SCOPED_TRACE(std::string(c.type) + " " + c.literal);
-    if (c.shown) EXPECT_EQ(valueField(t, i).displayText(), QString::fromUtf8(c.shown));
-    if (c.edit) EXPECT_EQ(valueField(t, i).editText(), QString::fromUtf8(c.edit));
+    if (c.shown) {
+      EXPECT_EQ(valueField(t, i).displayText(), QString::fromUtf8(c.shown));
+    }
+    if (c.edit) {
+      EXPECT_EQ(valueField(t, i).editText(), QString::fromUtf8(c.edit));
+    }
     EXPECT_FALSE(valueField(t, i).isNull());
   }
   EXPECT_EQ(t.fieldByName(column(0)).className(), QStringLiteral("TBCDField"));
