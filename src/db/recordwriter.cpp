@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QSqlError>
 #include <QTimer>
+#include <algorithm>
 
 #include "db/datasetimpl.h"
 #include "db/driver.h"
@@ -19,6 +20,9 @@ void Dataset::Impl::write() {
 }
 
 void Dataset::Impl::update() {
+  if (std::find(changed.begin(), changed.end(), true) == changed.end()) return;
+  const Row* row = dataRow(cur);
+  if (!row) throw EngineError(QStringLiteral("The record to update is no longer there"));
   QStringList assignments;
   QVector<QVariant> binds;
   bool keyChanged = false;
@@ -28,11 +32,11 @@ void Dataset::Impl::update() {
       throw EngineError(QStringLiteral("Field '%1' cannot be modified").arg(fields[i].name));
     assignments << fields[i].writeColumn + QStringLiteral(" = ?");
     binds << driver->toDriver(fields[i].meta.kind, buffer[static_cast<int>(i)]);
-    for (int k : source.keyIndexes) keyChanged = keyChanged || k == static_cast<int>(i);
+    // A key field given the value it has (a pasted row holding its own key)
+    // does not move the record; any other difference may.
+    for (int k : source.keyIndexes)
+      keyChanged = keyChanged || (k == static_cast<int>(i) && binds.back() != row->value(k));
   }
-  if (assignments.isEmpty()) return;
-  const Row* row = dataRow(cur);
-  if (!row) throw EngineError(QStringLiteral("The record to update is no longer there"));
   const QVector<QVariant> locator = locatorOf(*row);
   QStringList where;
   for (int k = 0; k < source.keyColumns.size(); ++k) {
