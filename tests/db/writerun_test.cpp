@@ -3,6 +3,8 @@
 // nothing kept. On SQLite, on PostgreSQL (where a failed statement aborts
 // the transaction) and through ODBC (rows commit one by one).
 
+#include <QCoreApplication>
+
 #include "db/query.h"
 #include "db/table.h"
 #include "db/writerun.h"
@@ -22,7 +24,8 @@ class WriteRunTest : public EngineFixture, public ::testing::WithParamInterface<
       sqliteAlias({}, kAlias);
     else
       writeAliases(driver() == u"POSTGRESQL" ? pgAliasSection(kAlias) : odbcAliasSection(kAlias));
-    table_ = QStringLiteral("run_") + driver().toLower();
+    // Tests run side by side in processes of their own: each uses its own table.
+    table_ = QStringLiteral("run_%1_%2").arg(driver().toLower()).arg(QCoreApplication::applicationPid());
     exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(table_));
     exec(QStringLiteral("DROP TABLE IF EXISTS %1_parent").arg(table_));
   }
