@@ -11,7 +11,7 @@ PACKAGES=(
   pxlib-dev libxlsxwriter-dev
   libpq-dev postgresql postgresql-client
   unixodbc unixodbc-dev odbc-postgresql
-  libgtest-dev googletest libbenchmark-dev
+  libgtest-dev googletest libbenchmark-dev python3-openpyxl
   xvfb xauth
   fonts-ipafont-mincho fonts-ipafont-gothic
 )

@@ -273,6 +273,40 @@ TEST_F(ClipboardTest, ExcelCopyWritesTypedCellsIntoARealWorkbook) {
   EXPECT_EQ(QDir(env.path("")).entryList({".out.xlsx*"}, QDir::Hidden | QDir::Files).size(), 0);
 }
 
+// The workbook as a spreadsheet program sees it: Python's openpyxl opens it
+// and finds the titles, numbers, dates and Japanese text in their types.
+TEST_F(ClipboardTest, ExcelCopyOpensInARealSpreadsheetReader) {
+  env.execSql("t.sqlite", {"UPDATE ITEMS SET CODE = '漢字ｶﾅ①～髙' WHERE ID = 1"});
+  openTable("ITEMS");
+  form->NumEditFirst->setText("2");
+  const QString path = env.path("reader.xlsx");
+  env.prompt.fileAnswers.push_back(path);
+  form->BitBtnCopyClick(form->BitBtnExcelCopy);
+  ASSERT_EQ(env.prompt.messageCount(), 0) << env.prompt.lastMessage().toStdString();
+
+  const ReaderCells cells = readWithOpenpyxl(path, {"A1", "B1", "E1", "A2", "B2", "D2", "E2", "F2", "G2", "A3", "A4"});
+  if (!cells.available) {
+    if (qgetenv("CI") == "true") FAIL() << "python3 with openpyxl is not installed under CI";
+    GTEST_SKIP() << "python3 with openpyxl is not installed (Debian: python3-openpyxl)";
+  }
+  ASSERT_TRUE(cells.error.isEmpty()) << cells.error.toStdString();
+  const auto is = [&](const char* ref, const QString& type, const QString& value) {
+    EXPECT_EQ(cells.at(ref).type, type) << ref;
+    EXPECT_EQ(cells.at(ref).value, value) << ref;
+  };
+  is("A1", "str", "ID");
+  is("B1", "str", "CODE");
+  is("E1", "str", "BORN");
+  is("A2", "int", "1");
+  is("B2", "str", "漢字ｶﾅ①～髙");
+  is("D2", "float", "1.5");
+  is("E2", "datetime", "2020-01-02T00:00:00");
+  is("F2", "datetime", "2021-03-04T05:06:07");
+  is("G2", "bool", "True");
+  is("A3", "int", "2");
+  is("A4", "NoneType", "");  // the limit
+}
+
 TEST_F(ClipboardTest, AnAbortedOrFailedExcelCopyLeavesTheOldFile) {
   const QString path = env.path("keep.xlsx");
   QFile old(path);

@@ -1,5 +1,8 @@
 #include "workbookreader.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSet>
 #include <QXmlStreamReader>
@@ -71,5 +74,53 @@ WorkbookCells readWorkbook(const QString& path) {
     }
   }
   if (xml.hasError()) cells.error = xml.errorString();
+  return cells;
+}
+
+namespace {
+
+// The first python3 that can import openpyxl: the system's own first, as a
+// python3 earlier on the PATH (a virtual environment) may lack it.
+QString pythonWithOpenpyxl() {
+  for (const QString& candidate : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
+    QProcess probe;
+    probe.start(candidate, {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
+    if (probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
+      return candidate;
+  }
+  return {};
+}
+
+const char* const kOpenpyxlScript = R"(
+import json, sys, openpyxl
+sheet = openpyxl.load_workbook(sys.argv[1]).worksheets[0]
+out = {}
+for ref in sys.argv[2:]:
+    value = sheet[ref].value
+    text = value.isoformat() if hasattr(value, "isoformat") else ("" if value is None else str(value))
+    out[ref] = [type(value).__name__, text]
+sys.stdout.buffer.write(json.dumps(out).encode("ascii"))
+)";
+
+}  // namespace
+
+ReaderCells readWithOpenpyxl(const QString& path, const QStringList& refs) {
+  ReaderCells cells;
+  const QString python = pythonWithOpenpyxl();
+  if (python.isEmpty()) {
+    cells.available = false;
+    return cells;
+  }
+  QProcess reader;
+  reader.start(python, QStringList{QStringLiteral("-c"), QString::fromLatin1(kOpenpyxlScript), path} + refs);
+  if (!reader.waitForFinished(60000) || reader.exitStatus() != QProcess::NormalExit || reader.exitCode() != 0) {
+    cells.error = QStringLiteral("openpyxl cannot open %1: %2").arg(path, QString::fromUtf8(reader.readAllStandardError()));
+    return cells;
+  }
+  const QJsonObject read = QJsonDocument::fromJson(reader.readAllStandardOutput()).object();
+  for (auto it = read.begin(); it != read.end(); ++it) {
+    const QJsonArray pair = it.value().toArray();
+    cells[it.key()] = ReaderCell{pair.at(0).toString(), pair.at(1).toString()};
+  }
   return cells;
 }

@@ -3,6 +3,7 @@
 // unzipped by python3's zipfile module and its XML read cell by cell.
 
 #include <QString>
+#include <QStringList>
 #include <map>
 #include <ostream>
 
@@ -22,3 +23,17 @@ struct WorkbookCells : std::map<QString, Cell> {
 };
 
 WorkbookCells readWorkbook(const QString& path);
+
+// The same workbook opened by a real spreadsheet reader, Python's openpyxl:
+// for each cell asked, the Python type of its value ("int", "float", "str",
+// "bool", "datetime" ...) and the value as text (ISO form for dates).
+struct ReaderCell {
+  QString type;
+  QString value;
+};
+struct ReaderCells : std::map<QString, ReaderCell> {
+  bool available = true;  // false when no python3 with openpyxl is installed
+  QString error;
+};
+
+ReaderCells readWithOpenpyxl(const QString& path, const QStringList& refs);
