@@ -214,8 +214,6 @@ class TFormMain : public QMainWindow {
   void buildStatusBar();
   void placeControls();
   void connectHandlers();
-  void markNotBuiltYet(QObject* control, const char* signal);
-  void showNotBuiltYet();
   bool isOwnKeyEvent(QObject* watched) const;
 
   void connectBrowseHandlers();

@@ -89,11 +89,6 @@ void TFormMain::connectHandlers() {
 
 void TFormMain::ButtonMakeClick() { korvel::prompt().showModal(FormTblMake); }
 
-void TFormMain::showNotBuiltYet() {
-  StatusPanel1->setText(QStringLiteral("この機能はまだ組み込まれていません"));
-  QApplication::beep();
-}
-
 void TFormMain::FormCreate() {
   move(0, 0);
   SpeedButtonAbort->setGeometry(BitBtnExcelCopy->geometry());
