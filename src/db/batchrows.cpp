@@ -52,6 +52,14 @@ class SqlRowReader final : public RowReader {
       : db_(db), driver_(driver), table_(table), query_(db) {
     key_ = driver.primaryKey(db, table);
     identity_ = QStringLiteral("table:%1/%2").arg(db.connectionName(), table.text());
+    // Counted before the rows are read: a second statement on the
+    // connection would end a reading under way (PostgreSQL hands the rows
+    // over one by one).
+    QSqlQuery count(db_);
+    execOrThrow(count, QStringLiteral("SELECT COUNT(*) FROM %1").arg(driver_.quoteTable(table_)),
+                QStringLiteral("Cannot count the rows of %1").arg(table_.text()));
+    if (count.next()) total_ = count.value(0).toLongLong();
+    count.finish();
     start();
     for (size_t i = 0; i < metas_.size(); ++i) {
       const ColumnMeta& meta = metas_[i];
@@ -72,12 +80,7 @@ class SqlRowReader final : public RowReader {
     for (int i = 0; i < row.size(); ++i) row[i] = valueFromDriver(metas_[static_cast<size_t>(i)].kind, raw.value(i));
     return true;
   }
-  int64_t total() override {
-    QSqlQuery count(db_);
-    execOrThrow(count, QStringLiteral("SELECT COUNT(*) FROM %1").arg(driver_.quoteTable(table_)),
-                QStringLiteral("Cannot count the rows of %1").arg(table_.text()));
-    return count.next() ? count.value(0).toLongLong() : -1;
-  }
+  int64_t total() override { return total_; }
   void restart() override { start(); }
 
  private:
@@ -93,6 +96,7 @@ class SqlRowReader final : public RowReader {
   TableName table_;
   QSqlQuery query_;
   std::vector<ColumnMeta> metas_;
+  int64_t total_ = -1;
 };
 
 class FileRowWriter final : public RowWriter {

@@ -245,6 +245,17 @@ TEST_F(BatchMoveTest, ExactValuesKeepEveryDigitThroughACopy) {
   exec(pg, QStringLiteral("DROP TABLE IF EXISTS exact_back"));
   EXPECT_EQ(copy(QStringLiteral("FILES"), QStringLiteral("exact.csv"), pg, QStringLiteral("exact_back")).rows, 1);
   EXPECT_EQ(row(QStringLiteral("exact_back")).first(), QStringLiteral("1234567890123456789012345678.1234567891"));
+
+  // Many rows read from the server while the progress counts them.
+  exec(pg, QStringLiteral("INSERT INTO exact_src (id, n) SELECT g, g * 0.5 FROM generate_series(2, 3000) AS g"));
+  int64_t lastTotal = 0;
+  const auto watch = [&](int64_t, int64_t total) {
+    lastTotal = total;
+    return true;
+  };
+  prompt_.messageAnswers = {PromptYes};
+  EXPECT_EQ(copy(pg, QStringLiteral("exact_src"), QStringLiteral("FILES"), QStringLiteral("exact.csv"), watch).rows, 3000);
+  EXPECT_EQ(lastTotal, 3000);
 }
 
 }  // namespace
