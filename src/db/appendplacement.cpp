@@ -5,6 +5,7 @@
 // table's rows.
 
 #include "db/datasetimpl.h"
+#include "db/driver.h"
 
 namespace korvel::db {
 namespace {
@@ -34,19 +35,55 @@ bool isIntegerKey(const QVector<QVariant>& key) {
 }
 
 // The locator of the last row; must run before the insert is written. The
-// first post of a run of appends (datasetimpl.h) counts the rows and reads
-// the last one afresh, so rows other programs added meanwhile are counted;
-// the rows posted after it in the run keep the count up to date themselves.
+// first post of a run of appends makes sure of the count and reads the last
+// row afresh, so rows other programs added meanwhile are counted; the rows
+// posted after it in the run keep the count up to date themselves.
 bool Dataset::Impl::lastKeyKnown() {
   if (!source.orderIsKey || bySequence()) return false;
   if (lastKeyCount >= 0 && lastKeyCount == knownCount) return true;
-  invalidateRows();
-  const int count = dataCount();
+  if (!countStillRight()) {
+    invalidateRows();
+    dataCount();
+  }
+  const int count = knownCount;
   const Row* row = count > 0 ? dataRow(count - 1) : nullptr;
   if (knownCount != count || (count > 0 && !row)) return false;
   lastKey = row ? locatorOf(*row) : QVector<QVariant>();
   lastKeyCount = count;
   return true;
+}
+
+// Whether the known count still holds: the row found at the last position
+// by seeking from the start side (the anchors, or by position in a small
+// table) is the last row in key order. Rows added or removed by others
+// before it would move it. A count that is not known, or a large table
+// without anchors, is counted again instead.
+bool Dataset::Impl::countStillRight() {
+  if (knownCount < 0 && !joinCount()) return false;
+  if (knownCount == 0) return false;
+  if (anchors.empty() && knownCount > kAnchorStride) return false;
+  dropPages();
+  QSqlQuery q(db());
+  q.setForwardOnly(true);
+  QStringList descending = source.order;
+  for (auto& term : descending) term += QStringLiteral(" DESC");
+  execOrThrow(q,
+              QStringLiteral("%1 ORDER BY %2").arg(source.select, descending.join(QStringLiteral(", "))) +
+                  limitClause(1, 0),
+              QStringLiteral("Cannot read the rows"));
+  if (!q.next()) return false;
+  QVector<QVariant> last;
+  for (int column : source.orderIndexes) last << q.value(column);
+  q.finish();
+  // Read from the nearest anchor, not back from the end.
+  const int expected = knownCount;
+  const int start = (expected - 1) / kPageSize * kPageSize;
+  std::vector<Row> rows;
+  if (!readByKey(start, kPageSize, rows)) rows = readByOffset(start, kPageSize);
+  if (knownCount != expected) return false;
+  const int index = expected - 1 - start;
+  return index < static_cast<int>(rows.size()) && orderValuesOf(rows[static_cast<size_t>(index)]) == last &&
+         static_cast<int>(rows.size()) == index + 1;
 }
 
 bool Dataset::Impl::placeAtEnd(const QVector<QVariant>& key) {

@@ -55,8 +55,14 @@ void Dataset::refresh() {
   requireBrowsing(*this, "Refresh");
   impl_->invalidateRows();
   impl_->endAppendRun();
-  const int count = impl_->dataCount();
-  impl_->cur = count == 0 ? -1 : std::clamp(impl_->cur, 0, count - 1);
+  impl_->startCount();
+  // The cursor stays on its row number when that row is still there.
+  int row = std::max(impl_->cur, 0);
+  if (!impl_->dataRow(row)) {
+    const int count = impl_->dataCount();
+    row = count == 0 ? -1 : std::min(row, count - 1);
+  }
+  impl_->cur = row;
   impl_->bof = impl_->cur <= 0;
   impl_->eof = impl_->cur < 0;
   emit layoutReset();

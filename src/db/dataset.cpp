@@ -1,6 +1,7 @@
 #include "db/dataset.h"
 
 #include "db/datasetimpl.h"
+#include "db/rowcounter.h"
 #include "db/driver.h"
 #include "db/engine.h"
 #include "db/fieldvalue.h"
@@ -38,6 +39,7 @@ void Dataset::open() {
   impl_->bof = true;
   impl_->eof = impl_->cur < 0;
   state_ = DatasetState::Browse;
+  impl_->startCount();
   emit layoutReset();
   emit stateChanged();
   emit dataChanged();
@@ -140,8 +142,13 @@ void Dataset::moveTo(int row) {
   checkActive(*this);
   if (row == impl_->cur) return;
   checkBrowseMode(*this);
-  const int count = impl_->dataCount();
-  impl_->cur = count == 0 ? -1 : std::clamp(row, 0, count - 1);
+  // A row that can be read needs no count; one past the end is clamped.
+  if (row >= 0 && impl_->dataRow(row)) {
+    impl_->cur = row;
+  } else {
+    const int count = impl_->dataCount();
+    impl_->cur = count == 0 ? -1 : std::clamp(row, 0, count - 1);
+  }
   impl_->bof = impl_->cur <= 0;
   impl_->eof = impl_->cur < 0;
   emit dataChanged();
@@ -171,6 +178,36 @@ int Dataset::knownRowCount() const {
   return impl_->knownCount + (impl_->pendingRow >= 0 ? 1 : 0);
 }
 
+bool Dataset::countingRows() const { return active() && impl_->counting(); }
+
+int Dataset::countedRows() const {
+  if (!active()) return 0;
+  const int rows = impl_->knownCount >= 0 ? impl_->knownCount : impl_->countedRows;
+  return rows + (impl_->pendingRow >= 0 ? 1 : 0);
+}
+
+bool Dataset::countRowsAside() {
+  if (!active()) return false;
+  if (impl_->knownCount >= 0 || impl_->counting()) return true;
+  if (impl_->asideCount == Impl::AsideCount::Off) impl_->asideCount = Impl::AsideCount::Walk;
+  impl_->startCount();
+  return impl_->counting();
+}
+
+void Dataset::cancelCount() {
+  if (!impl_->counting()) return;
+  impl_->stopCount();
+  impl_->asideCount = Impl::AsideCount::Off;
+}
+
+int Dataset::cachedRows() const {
+  int rows = 0;
+  for (const auto& [number, page] : impl_->pages) rows += static_cast<int>(page.rows.size());
+  return rows;
+}
+
+int Dataset::maxCachedRows() { return static_cast<int>(Impl::kMaxPages) * Impl::kPageSize; }
+
 bool Dataset::canModify() const { return active() && !impl_->source.table.isEmpty(); }
 
 static void checkCanModify(const Dataset& ds) {
@@ -192,26 +229,29 @@ void Dataset::edit() {
   setState(DatasetState::Edit);
 }
 
-static void beginInsert(Dataset& ds, Dataset::Impl& impl, bool atEnd) {
-  checkCanModify(ds);
-  checkBrowseMode(ds);
-  impl.savedCur = impl.cur;
-  impl.pendingRow = atEnd || impl.cur < 0 ? impl.dataCount() : impl.cur;
-  impl.cur = impl.pendingRow;
-  impl.buffer = Row(ds.fieldCount());
-  impl.changed.assign(impl.fields.size(), false);
-  impl.eof = impl.bof = false;
+// A new empty record at the end or at the cursor.
+void Dataset::Impl::beginInsert(bool atEnd) {
+  savedCur = cur;
+  pendingRow = atEnd || cur < 0 ? dataCount() : cur;
+  cur = pendingRow;
+  buffer = Row(self->fieldCount());
+  changed.assign(fields.size(), false);
+  eof = bof = false;
 }
 
 void Dataset::append() {
-  beginInsert(*this, *impl_, true);
+  checkCanModify(*this);
+  checkBrowseMode(*this);
+  impl_->beginInsert(true);
   setState(DatasetState::Insert);
   emit layoutReset();
   emit dataChanged();
 }
 
 void Dataset::insert() {
-  beginInsert(*this, *impl_, false);
+  checkCanModify(*this);
+  checkBrowseMode(*this);
+  impl_->beginInsert(false);
   setState(DatasetState::Insert);
   emit layoutReset();
   emit dataChanged();
@@ -286,11 +326,12 @@ void Dataset::deleteRecord() {
   if (q.numRowsAffected() == 0)
     throw EngineError(QStringList{context, QStringLiteral("The record was changed or deleted by another user")});
   const int was = impl_->cur;
-  impl_->invalidateRows();
+  impl_->dropPages();
+  impl_->rowsShifted(was, -1);
   impl_->buffer.clear();
   impl_->changed.clear();
-  const int count = impl_->dataCount();
-  impl_->cur = count == 0 ? -1 : std::min(was, count - 1);
+  // The row that took its place, else the new last row.
+  impl_->cur = impl_->dataRow(was) ? was : impl_->dataCount() - 1;
   impl_->eof = impl_->cur < 0;
   state_ = DatasetState::Browse;
   emit layoutReset();

@@ -3,7 +3,11 @@
 // cursor, editing states and their notifications.
 //
 // Rows are fetched from the driver on demand in pages; a bounded number of
-// pages is kept, so browsing memory does not grow with the table.
+// pages is kept, so browsing memory does not grow with the table. A page is
+// found by the order values of its neighbours or of anchors where the rows
+// have a key (or row id, or row address), so reaching any row costs the same
+// in a small and in a huge table. The rows are counted beside the window on
+// a second connection where the driver allows one (rowsCounted()).
 
 #include <QObject>
 #include <QString>
@@ -20,7 +24,6 @@ namespace korvel::db {
 enum class DatasetState { Inactive, Browse, Edit, Insert, SetKey, CalcFields };
 
 struct FieldInfo;        // driver-provided column description (internal)
-class DatasetCursor;     // paged row access (internal)
 
 class Dataset : public QObject {
   Q_OBJECT
@@ -53,7 +56,9 @@ class Dataset : public QObject {
   bool eof() const;  // true after next() past the last row, or when empty
   bool bof() const;
   int recNo() const;
-  int recordCount();  // rows in the result; may run a COUNT on first call
+  // Rows in the result. Waits for a count running beside the window, else
+  // counts on the dataset's own connection when the count is not known.
+  int recordCount();
   // Rows a view shows: the result's rows plus a record being inserted.
   int displayRowCount();
   // min(wanted, displayRowCount()) without counting the whole result: reads
@@ -65,6 +70,24 @@ class Dataset : public QObject {
   // count that reads no more than limit + 1 rows (boundedcount.cpp); else -1,
   // also where rows cannot be counted that way. A count found is kept.
   int countUpTo(int limit);
+
+  // The count beside the window: started when the dataset opens (where the
+  // driver can open a second connection and the rows are not known from the
+  // first page). countingRows(): it runs; countedRows(): the rows it has
+  // reached (display rows), every one of them readable at once.
+  bool countingRows() const;
+  int countedRows() const;
+  // Starts the count beside again when it is not running and the count is
+  // not known (after a cancel, or when it could not start at open). False
+  // when it cannot run beside: recordCount() then counts on the spot.
+  bool countRowsAside();
+  // Stops the count beside; the rows are then counted when next needed.
+  void cancelCount();
+
+  // Rows held in memory: bounded by maxCachedRows(), whatever the size of
+  // the result.
+  int cachedRows() const;
+  static int maxCachedRows();
 
   // Editing.
   void edit();
@@ -112,6 +135,10 @@ class Dataset : public QObject {
   void postError(const QString& message);
   // The row set changed (opened, closed, rows inserted or deleted).
   void layoutReset();
+  // The count beside the window has reached `rows` display rows; `final`
+  // when that is the whole result (knownRowCount() gives it from then on).
+  // A view grows its scroll range with it.
+  void rowsCounted(int rows, bool final);
 
  protected:
   // Subclasses prepare the statement and column descriptions; open() calls
@@ -124,15 +151,15 @@ class Dataset : public QObject {
   QString databaseName_;
   DatasetState state_ = DatasetState::Inactive;
 
-  friend class Field;
-  friend class DatasetCursor;
-
- public:
-  // Implementation detail shared with the drivers; not for windows.
+  // The engine's own inner state (datasetimpl.h).
   struct Impl;
   Impl* impl() const { return impl_.get(); }
 
  private:
+  friend class Engine;
+  friend class Field;
+  friend class Table;
+  friend class Query;
   std::unique_ptr<Impl> impl_;
 };
 

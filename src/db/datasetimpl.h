@@ -1,6 +1,8 @@
 #pragma once
 // Internal state of a Dataset: the statement it pages through, its fields,
-// a bounded cache of fetched pages, the cursor and the edit buffers.
+// a bounded cache of fetched pages, the anchors and background count that
+// let any position be reached at the same cost, the cursor and the edit
+// buffers. Only the engine includes this header.
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -12,11 +14,14 @@
 
 #include "db/dataset.h"
 #include "db/repeatedstatement.h"
+#include "db/rowanchors.h"
 #include "db/typemap.h"
 
 namespace korvel::db {
 
 class Driver;
+class RowCounter;
+struct CountPlan;
 
 struct FieldInfo {
   QString name;
@@ -28,6 +33,14 @@ struct FieldInfo {
   QString writeColumn;  // quoted column to write, empty when not writable
 };
 
+// How a page is found from its position.
+enum class SeekStyle {
+  Offset,    // by position (OFFSET), or by a forward cursor
+  Key,       // by the order values, which are unique: from a neighbouring
+             // page or an anchor, skipping less than one anchor interval
+  Physical,  // by ranges of row addresses (PostgreSQL ctid); read only
+};
+
 // What a Table or Query gives the paging machinery.
 struct RowSource {
   QString select;         // statement producing the rows (fields, then hidden columns)
@@ -35,6 +48,9 @@ struct RowSource {
   bool sequentialOnly = false;  // cannot be paged by statement (not a SELECT)
   QStringList order;      // quoted ORDER BY terms; empty = the statement's own order
   bool orderIsKey = false;  // `order` is the locator: row positions can be computed
+  SeekStyle seek = SeekStyle::Offset;
+  QString from;                   // quoted table of the seek statements (Key, Physical)
+  std::vector<int> orderIndexes;  // result column of each order term (Key, Physical)
   QString countSql;
   QString table;           // quoted table written to; empty = read only
   QStringList keyColumns;  // quoted columns locating a row
@@ -46,10 +62,12 @@ struct RowSource {
 using Row = QVector<QVariant>;
 
 struct Dataset::Impl {
-  explicit Impl(Dataset* owner) : self(owner) {}
+  explicit Impl(Dataset* owner);
+  ~Impl();
 
   static constexpr int kPageSize = 100;
   static constexpr size_t kMaxPages = 12;
+  static constexpr int kAnchorStride = 1000;  // rows between anchors of a key walk
 
   Dataset* self;
   QString connectionName;
@@ -74,6 +92,22 @@ struct Dataset::Impl {
   // re-reading the rows (appendplacement.cpp).
   QVector<QVariant> lastKey;
   int lastKeyCount = -1;
+
+  // Anchors and the background count (rowcount.cpp). anchorsComplete: the
+  // anchors cover every row (the walk that made them ended).
+  RowAnchors anchors;
+  bool anchorsComplete = false;
+  std::unique_ptr<RowCounter> counter;
+  // How the count beside goes: a walk (anchors), else the count statement
+  // once a walk failed, else not at all (it failed too, or was stopped).
+  enum class AsideCount { Walk, Statement, Off };
+  AsideCount asideCount = AsideCount::Walk;
+  bool countWalks = false;  // the running count is a walk
+  int countedRows = 0;      // rows the running count has reached
+  // Physical paging (physicalseek.cpp): blocks of the relation and rows per
+  // block, as the catalog said at open.
+  qint64 physicalBlocks = 0;
+  double rowsPerBlock = 50;
 
   // A forward cursor: for drivers that cannot page by statement, and to go
   // on reading a query where the last page ended.
@@ -101,8 +135,16 @@ struct Dataset::Impl {
 
   // Data rows (without a pending insert).
   const Row* dataRow(int row);
-  int dataCount();  // runs a count when unknown
+  int dataCount();  // waits for a running count, else counts now
+  // Drops every cached row and what is known of the count (rows may have
+  // changed anywhere).
   void invalidateRows();
+  // Drops the cached pages only: the count and anchors stay valid.
+  void dropPages();
+  // A row was inserted at (delta 1) or removed from (delta -1) position
+  // `row` through this dataset: the count and anchors follow, a count still
+  // running is started again.
+  void rowsShifted(int row, int delta);
   // Drops a cursor kept open between page reads (not the one of a statement
   // that can only be read in sequence).
   void releaseCursor() {
@@ -118,6 +160,13 @@ struct Dataset::Impl {
     lastKeyCount = -1;
   }
 
+  // Background count (rowcount.cpp).
+  void startCount();          // when a second connection can count; no-op otherwise
+  void stopCount();           // cancels and forgets a running count
+  bool counting() const;
+  void takeCount();           // applies what the count has reached
+  bool joinCount();           // waits for a running count; true when it gave the count
+
   // Display rows: data rows plus the pending inserted record.
   int displayCount();
   bool isPending(int row) const { return pendingRow >= 0 && row == pendingRow; }
@@ -126,28 +175,58 @@ struct Dataset::Impl {
   }
   QVariant fieldValue(int row, int field);  // for any display row
 
+  void beginInsert(bool atEnd);
   void write();  // the post of the edit or insert buffer
-  int positionOf(const QVector<QVariant>& orderValues, int columns);  // rows before the key
+  // Rows that sort before `orderValues` on the first `columns` order terms
+  // (keyseek.cpp): from the anchors where they serve, else by a count.
+  int positionOf(const QVector<QVariant>& orderValues, int columns);
   QString keyComparison(const QVector<QVariant>& values, int columns, const QString& op,
                         QVector<QVariant>& binds) const;
   QVector<QVariant> locatorOf(const Row& row) const;
+  QVector<QVariant> orderValuesOf(const Row& row) const;
+  // " LIMIT n OFFSET m" in the driver's dialect.
+  QString limitClause(int limit, int offset) const;
 
  private:
   void loadPage(int page);
   std::vector<Row> readPage(int start, int count);
-  bool readByNeighbour(int start, int count, std::vector<Row>& rows);
+  std::vector<Row> readByOffset(int start, int count);
+  std::vector<Row> readFromEnd(int start, int count);
   std::vector<Row> readContinuing(int start, int count);
   void noteShortPage(int start, int rows);
   std::vector<Row> readSequential(int start, int count);
+  std::vector<Row> runRows(QSqlQuery& q);
   QString pageSql(int offset, int limit, bool reverse) const;
   QString orderedSelect() const;  // the statement in its page order, unpaged
   Row readRow(QSqlQuery& q) const;
   void buildFields(const QSqlQuery& query);
+  int countNow();  // a COUNT on the dataset's own connection
+
+  // Keyset paging (keyseek.cpp).
+  bool readByKey(int start, int count, std::vector<Row>& rows);
+  std::vector<Row> readAfterKey(const QVector<QVariant>& bound, int skip, int count);
+  std::vector<Row> readBeforeKey(const QVector<QVariant>& bound, int count);
+  bool anchorSortsBefore(const RowAnchor& anchor, const QVector<QVariant>& key);
+  int positionByAnchors(const QVector<QVariant>& key);
+  int countWhere(const QString& condition, const QVector<QVariant>& binds);
+
+  // Physical paging (physicalseek.cpp).
+  void describeRelation();
+  std::vector<Row> readByAddress(int start, int count);
+  std::vector<Row> readAddressRange(const QString& from, bool inclusive, int skip, int count,
+                                    qint64 endBlock);
+  std::vector<Row> readAddressesBefore(const QString& before, int count);
+
+  // Counting (rowcount.cpp).
+  CountPlan countPlan() const;
+  void applyCount(int rows, bool final);
+
   void update();
   void insertRecord();
   RepeatedStatement& insertStatement(bool returning, const QString& context);
   QVector<QVariant> assignedKey() const;
   bool lastKeyKnown();
+  bool countStillRight();
   bool placeAtEnd(const QVector<QVariant>& key);
 };
 

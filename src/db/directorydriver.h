@@ -36,6 +36,8 @@ class DirectoryDriver final : public SqliteDriver {
   void createAsciiTable(QSqlDatabase& db, const QString& fileName, const std::vector<FieldDef>& fields,
                         const QStringList& primaryKey) override;
   bool cheapOffsets() const override { return true; }
+  // The tables are virtual tables of this connection only.
+  SideConnector sideConnector(const QSqlDatabase&) const override { return {}; }
   // SQLite evaluates RETURNING before a virtual table gives the row its id.
   bool hasReturning() const override { return false; }
   QString statementText(const QString& sql) const override;

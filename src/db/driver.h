@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "db/repeatedstatement.h"
+#include "db/sideconnection.h"
 #include "db/table.h"
 #include "db/tablename.h"
 #include "db/typemap.h"
@@ -86,6 +87,14 @@ class Driver {
   virtual QString rowLocator() const { return {}; }
   // An ordering that keeps pages stable for a table without key, or empty.
   virtual QString physicalOrder() const { return {}; }
+  // The physical order's values are row addresses "(block,item)" that can
+  // be read in ranges of blocks (PostgreSQL's ctid).
+  virtual bool physicalRanges() const { return false; }
+  // Row comparisons "(a, b) > (?, ?)" are understood and served from an index.
+  virtual bool rowValueComparisons() const { return false; }
+  // How another connection to the database of `db` is opened from a worker
+  // thread; empty when none can be (the work then runs on `db` itself).
+  virtual SideConnector sideConnector(const QSqlDatabase&) const { return {}; }
   // An open read cursor costs nothing and blocks no other statement of the
   // connection, so one may be kept between page reads.
   virtual bool keepsReadCursors() const { return false; }

@@ -5,44 +5,39 @@
 #include "db/fieldvalue.h"
 
 namespace korvel::db {
-namespace {
 
-const FieldInfo& info(Dataset* owner, int index) {
-  return owner->impl()->fields.at(static_cast<size_t>(index));
-}
+FieldInfo& Field::info() const { return owner_->impl()->fields.at(static_cast<size_t>(index_)); }
 
-}  // namespace
-
-QString Field::fieldName() const { return info(owner_, index_).name; }
+QString Field::fieldName() const { return info().name; }
 
 QString Field::displayName() const {
-  const FieldInfo& i = info(owner_, index_);
+  const FieldInfo& i = info();
   return i.label.isEmpty() ? i.name : i.label;
 }
 
 QString Field::displayLabel() const { return displayName(); }
 
 void Field::setDisplayLabel(const QString& label) {
-  owner_->impl()->fields.at(static_cast<size_t>(index_)).label = label;
+  info().label = label;
 }
 
-int Field::displayWidth() const { return info(owner_, index_).displayWidth; }
+int Field::displayWidth() const { return info().displayWidth; }
 
 void Field::setDisplayWidth(int width) {
-  owner_->impl()->fields.at(static_cast<size_t>(index_)).displayWidth = width;
+  info().displayWidth = width;
 }
 
-FieldKind Field::kind() const { return info(owner_, index_).meta.kind; }
+FieldKind Field::kind() const { return info().meta.kind; }
 int Field::size() const {
-  const FieldInfo& i = info(owner_, index_);
+  const FieldInfo& i = info();
   return i.meta.kind == FieldKind::String ? i.meta.size : 0;
 }
-int Field::precision() const { return info(owner_, index_).meta.precision; }
-int Field::scale() const { return info(owner_, index_).meta.scale; }
-bool Field::required() const { return info(owner_, index_).meta.required; }
-bool Field::isIndexField() const { return info(owner_, index_).indexField; }
+int Field::precision() const { return info().meta.precision; }
+int Field::scale() const { return info().meta.scale; }
+bool Field::required() const { return info().meta.required; }
+bool Field::isIndexField() const { return info().indexField; }
 bool Field::readOnly() const {
-  return !owner_->canModify() || info(owner_, index_).writeColumn.isEmpty();
+  return !owner_->canModify() || info().writeColumn.isEmpty();
 }
 
 QVariant Field::value() const {

@@ -9,6 +9,7 @@
 namespace korvel::db {
 
 class Dataset;
+struct FieldInfo;
 
 class Field {
  public:
@@ -53,6 +54,7 @@ class Field {
  private:
   // Puts a value of the field's own representation into the buffer.
   void assign(const QVariant& value);
+  FieldInfo& info() const;  // the dataset's description of this field
   Dataset* owner_;
   int index_;
 };

@@ -151,7 +151,7 @@ QSqlDatabase OdbcDriver::open(const Alias& alias, const QString& connectionName)
   db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=5"));
   // Exact numerics arrive as text, not through a double.
   db.setNumericalPrecisionPolicy(QSql::HighPrecision);
-  openWithLogin(db, alias, connectionName);
+  login_ = openWithLogin(db, alias, connectionName);
   // The alias may name the DBMS itself, for a source that reports it
   // under another name (or, in tests, to treat a source as another DBMS).
   const QString dbms = alias.param(QStringLiteral("DBMS NAME"));

@@ -22,6 +22,7 @@ class OdbcDriver final : public Driver {
   bool isView(const QSqlDatabase& db, const TableName& table) override;
   std::vector<ColumnMeta> describe(const QSqlQuery& query) const override;
   PagingStyle paging() const override { return paging_; }
+  SideConnector sideConnector(const QSqlDatabase&) const override { return serverSideConnector(login_); }
   QString columnType(const FieldDef& def) const override;
   // Date and time texts are bound as the date and time types ODBC knows.
   QVariant toDriver(FieldKind kind, const QVariant& value) const override;
@@ -38,6 +39,7 @@ class OdbcDriver final : public Driver {
   QChar quote_ = u'"';  // the source's identifier quote character
   QString tableType_ = QStringLiteral("ODBC");
   PagingStyle paging_ = PagingStyle::Sequential;
+  ServerLogin login_;  // for side connections; in memory only
 };
 
 }  // namespace korvel::db

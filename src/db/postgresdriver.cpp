@@ -1,5 +1,8 @@
 #include "db/postgresdriver.h"
 
+#include <libpq-fe.h>
+
+#include <QSqlDriver>
 #include <QSqlField>
 #include <libpq-fe.h>
 
@@ -20,8 +23,15 @@ QSqlDatabase PostgresDriver::open(const Alias& alias, const QString& connectionN
   if (!port.isEmpty()) db.setPort(port.toInt());
   db.setDatabaseName(alias.param(QStringLiteral("DATABASE NAME")));
   db.setConnectOptions(QStringLiteral("connect_timeout=5"));
-  openWithLogin(db, alias, connectionName);
+  login_ = openWithLogin(db, alias, connectionName);
   return db;
+}
+
+bool PostgresDriver::inTransaction(const QSqlDatabase& db) const {
+  const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+  if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0) return true;
+  PGconn* connection = *static_cast<PGconn* const*>(handle.constData());
+  return connection && PQtransactionStatus(connection) != PQTRANS_IDLE;
 }
 
 namespace {

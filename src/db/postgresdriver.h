@@ -20,6 +20,10 @@ class PostgresDriver final : public Driver {
   bool isView(const QSqlDatabase& db, const TableName& table) override;
   std::vector<ColumnMeta> describe(const QSqlQuery& query) const override;
   QString physicalOrder() const override { return QStringLiteral("ctid"); }
+  bool physicalRanges() const override { return true; }
+  bool rowValueComparisons() const override { return true; }
+  SideConnector sideConnector(const QSqlDatabase&) const override { return serverSideConnector(login_); }
+  bool inTransaction(const QSqlDatabase& db) const override;
   bool hasReturning() const override { return true; }
   RunSafety runSafety() const override { return RunSafety::Savepoints; }
   QString columnType(const FieldDef& def) const override;
@@ -37,6 +41,9 @@ class PostgresDriver final : public Driver {
   // A typed text that is no table's name may be a table's "schema.name",
   // as the list shows it (also when the list did not show it): pg_catalog.pg_class.
   std::optional<TableName> lookupTyped(const QSqlDatabase& db, const QString& text) override;
+
+ private:
+  ServerLogin login_;  // for side connections; in memory only
 };
 
 }  // namespace korvel::db

@@ -55,13 +55,19 @@ void Dataset::Impl::update() {
     throw EngineError(QStringList{context, QStringLiteral("The record was changed or deleted by another user")});
 
   if (keyChanged && source.orderIsKey) {
-    // The record moves to where its new key sorts.
+    // The record moves to where its new key sorts: out of its place, then
+    // in at the new one; the count stays.
     QVector<QVariant> newKey;
     for (int k : source.keyIndexes)
       newKey << (k < static_cast<int>(fields.size()) ? driver->toDriver(fields[k].meta.kind, buffer[k])
                                                      : locator[newKey.size()]);
-    invalidateRows();
+    dropPages();
+    endAppendRun();
+    rowsShifted(cur, -1);
+    if (knownCount >= 0) ++knownCount;
     cur = positionOf(newKey, static_cast<int>(newKey.size()));
+    if (knownCount >= 0) --knownCount;
+    rowsShifted(cur, 1);
     return;
   }
   // Keep the cached row in step with what was written.
@@ -145,11 +151,20 @@ void Dataset::Impl::insertRecord() {
   const int inserted = pendingRow;
   pendingRow = -1;
   if (endKnown && placeAtEnd(key)) return;
-  invalidateRows();
-  if (source.orderIsKey && key.size() == source.keyColumns.size())
+  dropPages();
+  endAppendRun();
+  if (source.orderIsKey && key.size() == source.keyColumns.size()) {
+    // The count grows first, so that the new row's place can be read and
+    // checked; the anchors after it move once the place is known.
+    if (knownCount >= 0) ++knownCount;
     cur = positionOf(key, static_cast<int>(key.size()));
-  else
+    if (knownCount >= 0) --knownCount;
+    rowsShifted(cur, 1);
+  } else {
+    // A query's rows may not take the new row at all: read them afresh.
+    invalidateRows();
     cur = std::min(inserted, dataCount() - 1);
+  }
 }
 
 }  // namespace korvel::db

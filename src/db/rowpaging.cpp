@@ -1,5 +1,6 @@
-// Paging of a dataset's rows: statements that read one page, a bounded page
-// cache, counting, and the fields built from the first page's result.
+// Paging of a dataset's rows: a bounded page cache, the choice of how a page
+// is read (by key or row address where the rows have one, else by position
+// or a forward cursor), and the fields built from the first page's result.
 
 #include <QPointer>
 #include <QSqlError>
@@ -11,10 +12,15 @@
 #include "db/datasetimpl.h"
 #include "db/driver.h"
 #include "db/fieldvalue.h"
+#include "db/rowcounter.h"
 
 namespace korvel::db {
 
+Dataset::Impl::Impl(Dataset* owner) : self(owner) {}
+Dataset::Impl::~Impl() = default;
+
 void Dataset::Impl::reset() {
+  stopCount();
   sequential.reset();
   insertQuery.reset();
   sequentialPos = 0;
@@ -23,6 +29,13 @@ void Dataset::Impl::reset() {
   countedPast = -1;
   lastKey.clear();
   lastKeyCount = -1;
+  anchors.clear();
+  anchorsComplete = false;
+  asideCount = AsideCount::Walk;
+  countWalks = false;
+  countedRows = 0;
+  physicalBlocks = 0;
+  rowsPerBlock = 50;
   fields.clear();
   fieldObjects.clear();
   source = RowSource();
@@ -32,6 +45,12 @@ void Dataset::Impl::reset() {
   changed.clear();
   pendingRow = savedCur = -1;
   keyBuffer.clear();
+}
+
+QString Dataset::Impl::limitClause(int limit, int offset) const {
+  if (driver->paging() == PagingStyle::OffsetFetch)
+    return QStringLiteral(" OFFSET %1 ROWS FETCH NEXT %2 ROWS ONLY").arg(offset).arg(limit);
+  return QStringLiteral(" LIMIT %1 OFFSET %2").arg(limit).arg(offset);
 }
 
 QString Dataset::Impl::pageSql(int offset, int limit, bool reverse) const {
@@ -44,9 +63,7 @@ QString Dataset::Impl::pageSql(int offset, int limit, bool reverse) const {
       for (auto& t : terms) t += QStringLiteral(" DESC");
     sql += QStringLiteral(" ORDER BY ") + terms.join(QStringLiteral(", "));
   }
-  if (driver->paging() == PagingStyle::OffsetFetch)
-    return sql + QStringLiteral(" OFFSET %1 ROWS FETCH NEXT %2 ROWS ONLY").arg(offset).arg(limit);
-  return sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(limit).arg(offset);
+  return sql + limitClause(limit, offset);
 }
 
 QString Dataset::Impl::orderedSelect() const {
@@ -55,6 +72,14 @@ QString Dataset::Impl::orderedSelect() const {
 }
 
 Row Dataset::Impl::readRow(QSqlQuery& q) const { return driver->readRow(q); }
+
+std::vector<Row> Dataset::Impl::runRows(QSqlQuery& q) {
+  execOrThrow(q, QStringLiteral("Cannot read the rows"));
+  std::vector<Row> rows;
+  while (q.next()) rows.push_back(readRow(q));
+  q.finish();
+  return rows;
+}
 
 void Dataset::Impl::buildFields(const QSqlQuery& query) {
   const QSqlRecord record = query.record();
@@ -92,47 +117,6 @@ std::vector<Row> Dataset::Impl::readSequential(int start, int count) {
   return rows;
 }
 
-// Rows next to a cached neighbour page are read by key ("after the last key
-// of the page before", "before the first key of the page after"), so walking
-// a table costs the same at its end as at its start.
-bool Dataset::Impl::readByNeighbour(int start, int count, std::vector<Row>& rows) {
-  if (!source.orderIsKey || start == 0) return false;
-  const int page = start / kPageSize;
-  bool forward = true;
-  const Row* anchor = nullptr;
-  if (auto before = pages.find(page - 1);
-      before != pages.end() && static_cast<int>(before->second.rows.size()) == kPageSize) {
-    anchor = &before->second.rows.back();
-  } else if (auto after = pages.find(page + 1); after != pages.end() && !after->second.rows.empty()) {
-    anchor = &after->second.rows.front();
-    forward = false;
-  }
-  if (!anchor) return false;
-  QVector<QVariant> binds;
-  const QString condition = keyComparison(locatorOf(*anchor), source.order.size(),
-                                          forward ? QStringLiteral(">") : QStringLiteral("<"), binds);
-  QStringList terms = source.order;
-  if (!forward)
-    for (auto& t : terms) t += QStringLiteral(" DESC");
-  QSqlQuery q(db());
-  q.setForwardOnly(true);
-  prepareOrThrow(q, QStringLiteral("%1 WHERE %2 ORDER BY %3 LIMIT %4")
-                        .arg(source.select, condition, terms.join(QStringLiteral(", ")))
-                        .arg(count),
-                 QStringLiteral("Cannot read the rows"));
-  for (const auto& v : binds) q.addBindValue(v);
-  execOrThrow(q, QStringLiteral("Cannot read the rows"));
-  while (q.next()) rows.push_back(readRow(q));
-  if (forward) {
-    if (static_cast<int>(rows.size()) < count) knownCount = start + static_cast<int>(rows.size());
-    return true;
-  }
-  std::reverse(rows.begin(), rows.end());
-  if (static_cast<int>(rows.size()) == count) return true;
-  rows.clear();  // rows went away meanwhile: read by position instead
-  return false;
-}
-
 // Where read cursors cost nothing to keep (SQLite), a query's rows are read
 // from a cursor left open at the next row, so a walk through the result does
 // not read it again from the start for every page. The cursor is released
@@ -165,28 +149,46 @@ void Dataset::Impl::noteShortPage(int start, int rows) {
   else dataCount();
 }
 
+std::vector<Row> Dataset::Impl::readByOffset(int start, int count) {
+  QSqlQuery q(db());
+  q.setForwardOnly(true);
+  execOrThrow(q, pageSql(start, count, false), QStringLiteral("Cannot read the rows"));
+  std::vector<Row> rows;
+  while (q.next()) rows.push_back(readRow(q));
+  q.finish();
+  if (static_cast<int>(rows.size()) < count) noteShortPage(start, static_cast<int>(rows.size()));
+  return rows;
+}
+
+// Pages past the middle of an ordered result whose count is known are read
+// backwards from its end, so the last page costs as little as the first.
+std::vector<Row> Dataset::Impl::readFromEnd(int start, int count) {
+  std::vector<Row> rows;
+  const int limit = std::min(count, knownCount - start);
+  if (limit <= 0) return rows;
+  QSqlQuery q(db());
+  q.setForwardOnly(true);
+  execOrThrow(q, pageSql(knownCount - start - limit, limit, true), QStringLiteral("Cannot read the rows"));
+  while (q.next()) rows.push_back(readRow(q));
+  std::reverse(rows.begin(), rows.end());
+  return rows;
+}
+
 std::vector<Row> Dataset::Impl::readPage(int start, int count) {
   if (bySequence()) return readSequential(start, count);
   std::vector<Row> rows;
-  if (driver->paging() == PagingStyle::LimitOffset && !driver->cheapOffsets() && readByNeighbour(start, count, rows))
-    return rows;
-  if (!source.orderIsKey && driver->keepsReadCursors()) return readContinuing(start, count);
-  // Pages past the middle of an ordered table are read backwards from its
-  // end, so the last page costs as little as the first.
-  const bool reverse = knownCount >= 0 && source.orderIsKey && start > knownCount / 2 && !driver->cheapOffsets();
-  QSqlQuery q(db());
-  q.setForwardOnly(true);
-  if (reverse) {
-    const int limit = std::min(count, knownCount - start);
-    if (limit <= 0) return rows;
-    execOrThrow(q, pageSql(knownCount - start - limit, limit, true), QStringLiteral("Cannot read the rows"));
-    while (q.next()) rows.push_back(readRow(q));
-    std::reverse(rows.begin(), rows.end());
-  } else {
-    execOrThrow(q, pageSql(start, count, false), QStringLiteral("Cannot read the rows"));
-    while (q.next()) rows.push_back(readRow(q));
-    q.finish();
-    if (static_cast<int>(rows.size()) < count) noteShortPage(start, static_cast<int>(rows.size()));
+  // A driver over files positions rows by number at no cost.
+  if (driver->cheapOffsets()) return readByOffset(start, count);
+  switch (source.seek) {
+    case SeekStyle::Key:
+      if (readByKey(start, count, rows)) return rows;
+      if (knownCount >= 0 && start > knownCount / 2) return readFromEnd(start, count);
+      return readByOffset(start, count);
+    case SeekStyle::Physical: return readByAddress(start, count);
+    case SeekStyle::Offset:
+      // Without order values to seek by, a walk goes on where it stopped.
+      if (driver->keepsReadCursors()) return readContinuing(start, count);
+      return readByOffset(start, count);
   }
   return rows;
 }
@@ -216,6 +218,12 @@ const Row* Dataset::Impl::dataRow(int row) {
 
 int Dataset::Impl::dataCount() {
   if (knownCount >= 0) return knownCount;
+  if (joinCount()) return knownCount;
+  return countNow();
+}
+
+int Dataset::Impl::countNow() {
+  stopCount();
   if (bySequence() || source.countSql.isEmpty()) {
     QSqlQuery q(db());
     q.setForwardOnly(true);
@@ -225,6 +233,7 @@ int Dataset::Impl::dataCount() {
     knownCount = n;
   } else {
     QSqlQuery q(db());
+    q.setForwardOnly(true);
     execOrThrow(q, source.countSql, QStringLiteral("Cannot count the rows"));
     knownCount = q.next() ? q.value(0).toInt() : 0;
   }
@@ -233,32 +242,50 @@ int Dataset::Impl::dataCount() {
 
 int Dataset::Impl::displayCount() { return dataCount() + (pendingRow >= 0 ? 1 : 0); }
 
-void Dataset::Impl::invalidateRows() {
+void Dataset::Impl::dropPages() {
   pages.clear();
   sequential.reset();
   sequentialPos = 0;
+}
+
+void Dataset::Impl::invalidateRows() {
+  stopCount();
+  dropPages();
   knownCount = -1;
   countedPast = -1;
   lastKey.clear();
   lastKeyCount = -1;
+  anchors.clear();
+  anchorsComplete = false;
 }
 
 void Dataset::Impl::start(RowSource rows) {
   source = std::move(rows);
+  if (source.seek == SeekStyle::Physical) describeRelation();
   QSqlQuery q(db());
   q.setForwardOnly(true);
-  execOrThrow(q, bySequence() ? orderedSelect() : pageSql(0, kPageSize, false),
-              QStringLiteral("Cannot open the dataset"));
+  // A physical order is read in a bounded range of blocks: ordering a whole
+  // relation by its row addresses would sort all of it.
+  const QString first = bySequence() ? orderedSelect()
+                        : source.seek == SeekStyle::Physical
+                            ? source.select + QStringLiteral(" WHERE 1 = 0")
+                            : pageSql(0, kPageSize, false);
+  execOrThrow(q, first, QStringLiteral("Cannot open the dataset"));
   if (!q.isSelect()) throw EngineError(QStringLiteral("The statement returns no rows"));
   buildFields(q);
-  std::vector<Row> first;
-  while (static_cast<int>(first.size()) < kPageSize && q.next()) first.push_back(readRow(q));
-  if (static_cast<int>(first.size()) < kPageSize) knownCount = static_cast<int>(first.size());
+  std::vector<Row> firstRows;
+  if (source.seek == SeekStyle::Physical) {
+    q.finish();
+    firstRows = readAddressRange(QStringLiteral("(0,0)"), true, 0, kPageSize, -1);
+  } else {
+    while (static_cast<int>(firstRows.size()) < kPageSize && q.next()) firstRows.push_back(readRow(q));
+  }
+  if (static_cast<int>(firstRows.size()) < kPageSize) knownCount = static_cast<int>(firstRows.size());
   if (bySequence()) {
     sequential = std::make_unique<QSqlQuery>(std::move(q));
-    sequentialPos = static_cast<int>(first.size());
+    sequentialPos = static_cast<int>(firstRows.size());
   }
-  pages[0] = Page{std::move(first), ++useClock};
+  pages[0] = Page{std::move(firstRows), ++useClock};
 }
 
 QVariant Dataset::Impl::fieldValue(int row, int field) {
@@ -275,33 +302,10 @@ QVector<QVariant> Dataset::Impl::locatorOf(const Row& row) const {
   return values;
 }
 
-// (a OP ?) OR (a = ? AND b OP ?) ... over the first `columns` order terms.
-QString Dataset::Impl::keyComparison(const QVector<QVariant>& values, int columns,
-                                     const QString& op, QVector<QVariant>& binds) const {
-  QStringList alternatives;
-  for (int i = 0; i < columns; ++i) {
-    QStringList terms;
-    for (int j = 0; j < i; ++j) {
-      terms << source.order[j] + QStringLiteral(" = ?");
-      binds << values[j];
-    }
-    terms << source.order[i] + u' ' + op + QStringLiteral(" ?");
-    binds << values[i];
-    alternatives << u'(' + terms.join(QStringLiteral(" AND ")) + u')';
-  }
-  return alternatives.join(QStringLiteral(" OR "));
-}
-
-// Rows that sort before `orderValues` on the first `columns` order terms.
-int Dataset::Impl::positionOf(const QVector<QVariant>& orderValues, int columns) {
-  QVector<QVariant> binds;
-  const QString condition = keyComparison(orderValues, columns, QStringLiteral("<"), binds);
-  QSqlQuery q(db());
-  prepareOrThrow(q, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(source.table, condition),
-                 QStringLiteral("Cannot locate the record"));
-  for (const auto& v : binds) q.addBindValue(v);
-  execOrThrow(q, QStringLiteral("Cannot locate the record"));
-  return q.next() ? q.value(0).toInt() : 0;
+QVector<QVariant> Dataset::Impl::orderValuesOf(const Row& row) const {
+  QVector<QVariant> values;
+  for (int column : source.orderIndexes) values << row.value(column);
+  return values;
 }
 
 }  // namespace korvel::db

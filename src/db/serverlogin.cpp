@@ -9,7 +9,7 @@
 
 namespace korvel::db {
 
-void openWithLogin(QSqlDatabase& db, const Alias& alias, const QString& connectionName) {
+ServerLogin openWithLogin(QSqlDatabase& db, const Alias& alias, const QString& connectionName) {
   QString user = alias.param(QStringLiteral("USER NAME"));
   QString password;
   const bool ask = alias.param(QStringLiteral("LOGIN PROMPT")).compare(u"FALSE", Qt::CaseInsensitive) != 0;
@@ -27,9 +27,11 @@ void openWithLogin(QSqlDatabase& db, const Alias& alias, const QString& connecti
     if (!password.isEmpty()) db.setPassword(password);
     if (!db.open())
       problem = errorEntries(db.lastError(), QStringLiteral("Cannot connect to alias %1").arg(alias.name));
-    db.setPassword(QString());  // the driver has used it; keep no copy
+    db.setPassword(QString());  // only the returned login keeps it, in memory
   }
-  if (problem.isEmpty()) return;
+  if (problem.isEmpty())
+    return ServerLogin{db.driverName(), db.databaseName(), db.hostName(), db.port(),
+                       db.userName(), password, db.connectOptions()};
   db = QSqlDatabase();
   QSqlDatabase::removeDatabase(connectionName);
   throw EngineError(problem);

@@ -33,11 +33,12 @@ void failOpen(const QString& connectionName, const QStringList& entries) {
 
 }  // namespace
 
-QSqlDatabase SqliteDriver::openFile(const QString& path, const QString& connectionName) {
+QSqlDatabase SqliteDriver::openFile(const QString& path, const QString& connectionName, const QString& options) {
   QStringList problem;
   {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(path);
+    db.setConnectOptions(options);
     if (!db.open())
       problem = errorEntries(db.lastError(), QStringLiteral("Cannot open the SQLite database %1").arg(path));
     else if (auto* handle = nativeHandle<sqlite3>(db.driver()->handle(), "sqlite3*");
@@ -55,6 +56,15 @@ QSqlDatabase SqliteDriver::openFile(const QString& path, const QString& connecti
   }
   failOpen(connectionName, problem);
   return {};
+}
+
+// The same file, read only: the side connection only counts.
+SideConnector SqliteDriver::sideConnector(const QSqlDatabase& db) const {
+  const QString path = db.databaseName();
+  if (path.isEmpty() || path == u":memory:") return {};
+  return [path](const QString& connectionName) {
+    return openFile(path, connectionName, QStringLiteral("QSQLITE_OPEN_READONLY"));
+  };
 }
 
 bool SqliteDriver::inTransaction(const QSqlDatabase& db) const {

@@ -23,6 +23,8 @@ class SqliteDriver : public Driver {
   bool keepsReadCursors() const override { return true; }
   RunSafety runSafety() const override { return RunSafety::StatementAtomic; }
   bool inTransaction(const QSqlDatabase& db) const override;
+  bool rowValueComparisons() const override { return true; }
+  SideConnector sideConnector(const QSqlDatabase& db) const override;
   QVariant toDriver(FieldKind kind, const QVariant& value) const override;
   std::unique_ptr<RepeatedStatement> prepareRepeated(const QSqlDatabase& db, const QString& sql,
                                                      const QString& context) const override;
@@ -30,9 +32,11 @@ class SqliteDriver : public Driver {
   std::vector<IndexDef> indexes(const QSqlDatabase& db, const TableName& table) override;
   void addPrimaryKey(QSqlDatabase& db, const TableName& table, const QStringList& fields) override;
 
-  // Opens (creating when missing) a SQLite file with the engine's SQL
-  // functions registered; used for the DEMO database.
-  static QSqlDatabase openFile(const QString& path, const QString& connectionName);
+  // Opens (creating when missing, unless `options` say read only) a SQLite
+  // file with the engine's SQL functions registered; `options` are Qt's
+  // connect options ("QSQLITE_OPEN_READONLY").
+  static QSqlDatabase openFile(const QString& path, const QString& connectionName,
+                               const QString& options = QString());
 
  protected:
   std::vector<ListedTable> listTables(const QSqlDatabase& db, bool withExtensions,

@@ -68,14 +68,19 @@ void Table::openCursor() {
 
   RowSource rows;
   rows.countSql = QStringLiteral("SELECT COUNT(*) FROM %1").arg(quoted);
+  rows.from = quoted;
   for (const auto& k : key) rows.order << driver.quoteName(k);
   // Views cannot be written through: no locator, no physical order.
   const bool view = key.isEmpty() && driver.isView(db, name);
   const bool byLocator = key.isEmpty() && !view && !driver.rowLocator().isEmpty();
-  if (byLocator) {
-    rows.select = QStringLiteral("SELECT *, %1 FROM %2").arg(driver.rowLocator(), quoted);
-    rows.order << driver.rowLocator();
-    rows.keyColumns << driver.rowLocator();
+  const bool byAddress = key.isEmpty() && !view && !byLocator && driver.physicalRanges();
+  if (byLocator || byAddress) {
+    // A hidden last column: the row id locates rows (and pages), a row
+    // address only finds pages.
+    const QString hidden = byLocator ? driver.rowLocator() : driver.physicalOrder();
+    rows.select = QStringLiteral("SELECT *, %1 FROM %2").arg(hidden, quoted);
+    rows.order << hidden;
+    if (byLocator) rows.keyColumns << hidden;
     rows.hiddenColumns = 1;
   } else {
     rows.select = QStringLiteral("SELECT * FROM %1").arg(quoted);
@@ -84,6 +89,7 @@ void Table::openCursor() {
   }
   rows.orderIsKey = !key.isEmpty() || byLocator;
   if (rows.orderIsKey) rows.table = quoted;
+  rows.seek = rows.orderIsKey ? SeekStyle::Key : byAddress ? SeekStyle::Physical : SeekStyle::Offset;
 
   const auto openError = [&](const EngineError& e) {
     QStringList entries = e.entries();
@@ -118,6 +124,8 @@ void Table::openCursor() {
     source.searchFields.push_back(index);
     fields[static_cast<size_t>(index)].indexField = true;
   }
+  source.orderIndexes = source.keyIndexes;
+  if (source.seek == SeekStyle::Physical) source.orderIndexes = {static_cast<int>(fields.size())};
   if (source.orderIsKey)
     for (auto& f : fields) f.writeColumn = driver.quoteName(f.name);
 }

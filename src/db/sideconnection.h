@@ -1,0 +1,43 @@
+#pragma once
+// Another connection to the database of an open one, for work that runs in a
+// thread of its own beside the window (counting a result's rows while it is
+// browsed), and a way to stop the statement running on it from the window's
+// thread.
+
+#include <QSqlDatabase>
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace korvel::db {
+
+// Opens the connection in the calling thread under `connectionName`.
+// EngineError on failure; nothing is left registered then.
+using SideConnector = std::function<QSqlDatabase(const QString& connectionName)>;
+
+// The parameters of a server connection as it was opened, the password
+// included: kept in memory only, so that side connections need no second
+// login. Never written anywhere.
+struct ServerLogin {
+  QString driverType;  // "QPSQL", "QODBC"
+  QString databaseName;
+  QString hostName;
+  int port = -1;
+  QString userName;
+  QString password;
+  QString connectOptions;
+};
+SideConnector serverSideConnector(const ServerLogin& login);
+
+// Stops the statement running on a connection; callable from any thread.
+// Made in the thread that uses the connection, before it runs statements.
+class StatementInterrupt {
+ public:
+  // nullptr when the driver offers no way (the work then stops between its
+  // statements only).
+  static std::unique_ptr<StatementInterrupt> forConnection(const QSqlDatabase& db);
+  virtual ~StatementInterrupt() = default;
+  virtual void interrupt() = 0;
+};
+
+}  // namespace korvel::db
