@@ -1,9 +1,16 @@
-// Browsing a large SQLite table through DatasetModel in a QTableView
-// (offscreen): time to the first 50 rows, time to jump to the last row and
-// peak memory, for 10,000 and 1,000,000 rows. Each size runs in its own
-// process so that the peak memory figures stand alone.
+// Browsing large tables through DatasetModel in a QTableView (offscreen), as
+// a user scrolls them: time to the first screen, the row count running
+// beside the window, a jump to the middle (before and after the count) and
+// to the last row, 200 scroll steps over the whole table, walks through the
+// rows, and peak memory. Each size runs in its own process so that the peak
+// memory figures stand alone.
 //
-//   bench_db_browse [folder]   the databases are made there once (default /tmp)
+//   bench_db_browse [folder] [sizes...]
+//     folder   where the SQLite tables are made once and kept (default /tmp)
+//     sizes    row counts (default 10000 1000000 10000000); 100000000 takes a
+//              few minutes and about 7 GB to make the first time
+//   With KORVEL_TEST_PG set, a 10,000,000-row table is measured there too
+//   (made once in that database, kept for the next run).
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -13,9 +20,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTableView>
 #include <cstdio>
+#include <cstdlib>
 
 #include "db/datasetmodel.h"
 #include "db/engine.h"
@@ -27,37 +36,82 @@ using namespace korvel::db;
 
 namespace {
 
+constexpr int kPgRows = 10000000;
+
 long peakKilobytes() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   return usage.ru_maxrss;
 }
 
-void makeDatabase(const QString& file, int rows) {
+// Five columns, ID 1..rows; made by SQL in one statement, which is quicker
+// than binding rows one by one at these sizes.
+void makeSqlite(const QString& file, int rows) {
   if (QFile::exists(file)) return;
+  std::printf("making %s ...\n", qPrintable(file));
+  std::fflush(stdout);
   const QString temp = file + QStringLiteral(".part");
   QFile::remove(temp);
   {
     QSqlDatabase db = SqliteDriver::openFile(temp, QStringLiteral("make"));
     QSqlQuery q(db);
+    q.exec(QStringLiteral("PRAGMA journal_mode=OFF"));
+    q.exec(QStringLiteral("PRAGMA synchronous=OFF"));
     q.exec(QStringLiteral("CREATE TABLE BIG (ID INTEGER PRIMARY KEY, NAME VARCHAR(30), "
                           "AMOUNT NUMERIC(10,2), DAY DATE, NOTE VARCHAR(40))"));
-    db.transaction();
-    q.prepare(QStringLiteral("INSERT INTO BIG VALUES (?,?,?,?,?)"));
-    for (int i = 1; i <= rows; ++i) {
-      q.addBindValue(i);
-      q.addBindValue(QStringLiteral("名前%1").arg(i));
-      q.addBindValue(i * 1.25);
-      q.addBindValue(QStringLiteral("2024-%1-%2").arg(i % 12 + 1, 2, 10, QLatin1Char('0')).arg(i % 28 + 1, 2, 10, QLatin1Char('0')));
-      q.addBindValue(QStringLiteral("備考 row %1").arg(i));
-      q.exec();
-    }
-    db.commit();
+    const bool made = q.exec(
+        QStringLiteral("WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < %1) "
+                       "INSERT INTO BIG SELECT i, '名前' || i, i * 1.25, "
+                       "printf('2024-%02d-%02d', i % 12 + 1, i % 28 + 1), '備考 row ' || i FROM s")
+            .arg(rows));
+    if (!made) std::printf("cannot make the table: %s\n", qPrintable(q.lastError().text()));
     q.finish();
     db.close();
   }
   QSqlDatabase::removeDatabase(QStringLiteral("make"));
   QFile::rename(temp, file);
+}
+
+QString pgAliasSection() {
+  QString section = QStringLiteral("[BENCH]\nTYPE=POSTGRESQL\nLOGIN PROMPT=FALSE\n");
+  for (const QString& part : QString::fromLocal8Bit(qgetenv("KORVEL_TEST_PG")).split(u' ', Qt::SkipEmptyParts)) {
+    const QString key = part.section(u'=', 0, 0);
+    const QString value = part.section(u'=', 1);
+    if (key == u"host") section += QStringLiteral("SERVER NAME=%1\n").arg(value);
+    if (key == u"port") section += QStringLiteral("PORT=%1\n").arg(value);
+    if (key == u"dbname") section += QStringLiteral("DATABASE NAME=%1\n").arg(value);
+    if (key == u"user") section += QStringLiteral("USER NAME=%1\n").arg(value);
+  }
+  return section;
+}
+
+// The PostgreSQL table, made once: a keyed one (BIG) and one without a key
+// (BIG_NOKEY, paged by row address).
+bool makePostgres(int rows) {
+  Query q;
+  q.setDatabaseName(QStringLiteral("BENCH"));
+  const auto rowsOf = [&](const QString& table) {
+    q.setSql(QStringLiteral("SELECT COUNT(*) FROM pg_class WHERE relname = '%1'").arg(table.toLower()));
+    q.open();
+    const bool exists = q.field(0).value().toInt() > 0;
+    q.close();
+    return exists;
+  };
+  for (const QString& table : {QStringLiteral("BIG"), QStringLiteral("BIG_NOKEY")}) {
+    if (rowsOf(table)) continue;
+    std::printf("making PostgreSQL table %s ...\n", qPrintable(table));
+    std::fflush(stdout);
+    const bool keyed = table == u"BIG";
+    q.setSql(QStringLiteral("CREATE TABLE %1 (ID INTEGER%2, NAME VARCHAR(30), AMOUNT NUMERIC(10,2), DAY DATE, "
+                            "NOTE VARCHAR(40))").arg(table, keyed ? QStringLiteral(" PRIMARY KEY") : QString()));
+    q.execSql();
+    q.setSql(QStringLiteral("INSERT INTO %1 SELECT i, '名前' || i, i * 1.25, DATE '2024-01-01' + i % 365, "
+                            "'備考 row ' || i FROM generate_series(1, %2) i").arg(table).arg(rows));
+    q.execSql();
+    q.setSql(QStringLiteral("ANALYZE %1").arg(table));
+    q.execSql();
+  }
+  return true;
 }
 
 // Reads the display texts of `count` rows from `first`, as the view paints them.
@@ -66,13 +120,26 @@ void touchRows(QAbstractItemModel& model, int first, int count) {
     for (int c = 0; c < model.columnCount(); ++c) model.data(model.index(r, c), Qt::DisplayRole);
 }
 
-int measure(const QString& folder, int rows) {
+double msSince(QElapsedTimer& timer) {
+  const double ms = timer.nsecsElapsed() / 1e6;
+  timer.restart();
+  return ms;
+}
+
+struct Setup {
+  QString label;     // "SQLite", "PG key", "PG no key"
+  QString table;     // the table to open
+  int rows = 0;
+  bool keyValues = true;  // the first column holds 1..rows in the table's order
+  bool walks = true;      // walk every row (the smaller sizes only)
+};
+
+int measure(const Setup& setup, const QString& aliasText, const QString& folder) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
-  const QString file = QStringLiteral("%1/korvel-bench-%2.sqlite").arg(folder).arg(rows);
-  const QString aliases = QStringLiteral("%1/korvel-bench-%2.ini").arg(folder).arg(rows);
+  const QString aliases = QStringLiteral("%1/korvel-bench-%2.ini").arg(folder).arg(::getpid());
   QFile ini(aliases);
   if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 1;
-  ini.write(QStringLiteral("[BENCH]\nTYPE=SQLITE\nPATH=%1\n").arg(file).toUtf8());
+  ini.write(aliasText.toUtf8());
   ini.close();
   qputenv("KORVEL_ALIASES", aliases.toUtf8());
 
@@ -81,7 +148,10 @@ int measure(const QString& folder, int rows) {
   char* argv[] = {name, nullptr};
   QApplication app(argc, argv);
   Engine::instance().loadAliases();
+  QFile::remove(aliases);
+  if (setup.label.startsWith(u"PG") && !makePostgres(setup.rows)) return 1;
   const long baseline = peakKilobytes();
+  const int rows = setup.rows;
 
   // The window exists before a table is opened in it.
   QTableView view;
@@ -90,10 +160,12 @@ int measure(const QString& folder, int rows) {
   app.processEvents();
 
   QElapsedTimer timer;
+  QElapsedTimer countTimer;
   timer.start();
+  countTimer.start();
   Table table;
   table.setDatabaseName(QStringLiteral("BENCH"));
-  table.setTableName(QStringLiteral("BIG"));
+  table.setTableName(setup.table);
   table.open();
   DatasetModel model;
   model.setDataset(&table);
@@ -101,63 +173,160 @@ int measure(const QString& folder, int rows) {
   model.setSelectionModel(view.selectionModel());
   touchRows(model, 0, 50);
   app.processEvents();
-  const double firstMs = timer.nsecsElapsed() / 1e6;
+  const double firstMs = msSince(timer);
 
-  // The navigator's "last" button: the dataset moves, the view follows.
+  // A jump to the middle at once, before the count has got there.
+  table.moveTo(rows / 2);
+  touchRows(model, rows / 2, 30);
+  const double coldMiddleMs = msSince(timer);
+  const bool coldMiddleOk = !setup.keyValues || table.field(0).value().toInt() == rows / 2 + 1;
+
+  // The count beside the window, taken as the window's event loop runs.
+  while (table.knownRowCount() < 0 && table.countingRows()) app.processEvents(QEventLoop::WaitForMoreEvents, 50);
+  const double countMs = countTimer.nsecsElapsed() / 1e6;
+  const bool countOk = table.recordCount() == rows;
   timer.restart();
+
+  // The navigator's "first", then a jump to the middle and to the last row.
+  table.first();
+  app.processEvents();
+  timer.restart();
+  table.moveTo(rows / 2 + 7);
+  touchRows(model, rows / 2 + 7, 30);
+  app.processEvents();
+  const double middleMs = msSince(timer);
+  const bool middleOk = !setup.keyValues || table.field(0).value().toInt() == rows / 2 + 8;
   table.last();
   touchRows(model, model.rowCount() - 50, 50);
   app.processEvents();
-  const double lastMs = timer.nsecsElapsed() / 1e6;
-  const bool atLast = table.recNo() == rows - 1 && table.field(0).asString() == QString::number(rows) &&
-                      view.currentIndex().row() == rows - 1;
+  const double lastMs = msSince(timer);
+  const bool atLast = table.recNo() == rows - 1 && view.currentIndex().row() == rows - 1 &&
+                      (!setup.keyValues || table.field(0).asString() == QString::number(rows));
 
-  // Scroll through the table in steps, as a user paging down would.
+  // 200 scroll steps through the table, as a user dragging the scroll bar.
   timer.restart();
-  for (int r = 0; r < model.rowCount(); r += std::max(1, model.rowCount() / 200)) {
+  const int step = std::max(1, model.rowCount() / 200);
+  int steps = 0;
+  for (int r = 0; r < model.rowCount() && steps < 200; r += step, ++steps) {
     view.scrollTo(model.index(r, 0));
     touchRows(model, r, 30);
   }
   app.processEvents();
-  const double scrollMs = timer.nsecsElapsed() / 1e6;
+  const double scrollMs = msSince(timer);
 
-  // Walk the first 10,000 rows with the grid attached, as test data
-  // generation over the shown table does.
-  timer.restart();
-  int shownSteps = 0;
-  for (table.first(); !table.eof() && shownSteps < 10000; table.next()) ++shownSteps;
+  // Paging down one screen at a time from the middle, 200 times.
+  table.moveTo(rows / 3);
   app.processEvents();
-  const double shownWalkMs = timer.nsecsElapsed() / 1e6;
+  timer.restart();
+  for (int i = 0, r = rows / 3; i < 200 && r < model.rowCount(); ++i, r += 30) {
+    view.scrollTo(model.index(r, 0));
+    touchRows(model, r, 30);
+  }
+  app.processEvents();
+  const double pageDownMs = msSince(timer);
+
+  std::printf("%-10s %11d rows: first screen %6.1f ms | jump to middle before the count %7.1f ms (%s) | "
+              "count beside %8.1f ms (%s) | jump to middle %5.1f ms (%s) | to last row %5.1f ms (%s) | "
+              "200 scroll steps %7.1f ms (%.2f ms a step) | 200 pages down %6.1f ms | peak memory %6.1f MB "
+              "(before opening %6.1f MB)\n",
+              qPrintable(setup.label), rows, firstMs, coldMiddleMs, coldMiddleOk ? "ok" : "WRONG ROW", countMs,
+              countOk ? "ok" : "WRONG COUNT", middleMs, middleOk ? "ok" : "WRONG ROW", lastMs,
+              atLast ? "ok" : "WRONG ROW", scrollMs, scrollMs / std::max(steps, 1), pageDownMs,
+              peakKilobytes() / 1024.0, baseline / 1024.0);
+  std::fflush(stdout);
+  bool ok = coldMiddleOk && countOk && middleOk && atLast;
+  if (!setup.walks) return ok ? 0 : 1;
 
   // Walk every row through the dataset, as a copy or export does.
   timer.restart();
   model.setDataset(nullptr);
   long long sum = 0;
   for (table.first(); !table.eof(); table.next()) sum += table.field(0).value().toLongLong();
-  const double walkMs = timer.nsecsElapsed() / 1e6;
-  const bool walkedAll = sum == static_cast<long long>(rows) * (rows + 1) / 2;
+  const double walkMs = msSince(timer);
+  const bool walkedAll = !setup.keyValues || sum == static_cast<long long>(rows) * (rows + 1) / 2;
 
-  timer.restart();
   Query query;
   query.setDatabaseName(QStringLiteral("BENCH"));
-  query.setSql(QStringLiteral("SELECT ID, NAME FROM BIG WHERE ID > 0"));
+  query.setSql(QStringLiteral("SELECT ID, NAME FROM %1 WHERE ID > 0").arg(setup.table));
   query.open();
   long long querySum = 0;
   for (; !query.eof(); query.next()) querySum += query.field(0).value().toLongLong();
-  const double queryWalkMs = timer.nsecsElapsed() / 1e6;
+  const double queryWalkMs = msSince(timer);
   const bool queryWalkedAll = querySum == static_cast<long long>(rows) * (rows + 1) / 2;
-
-  std::printf("%9d rows: first 50 rows %7.1f ms | jump to last row %7.1f ms (%s) | "
-              "200 scroll steps %7.1f ms | 10,000 steps in the grid %7.1f ms | walk table %8.1f ms (%s) | walk query %8.1f ms (%s) | peak memory %6.1f MB (before opening %6.1f MB)\n",
-              rows, firstMs, lastMs, atLast ? "ok" : "WRONG ROW", scrollMs, shownWalkMs, walkMs,
-              walkedAll ? "ok" : "WRONG SUM", queryWalkMs, queryWalkedAll ? "ok" : "WRONG SUM",
-              peakKilobytes() / 1024.0, baseline / 1024.0);
+  std::printf("%-10s %11d rows: walk table %8.1f ms (%s, %.0f rows/s) | walk query %8.1f ms (%s) | "
+              "peak memory %6.1f MB\n",
+              qPrintable(setup.label), rows, walkMs, walkedAll ? "ok" : "WRONG SUM", rows / (walkMs / 1000),
+              queryWalkMs, queryWalkedAll ? "ok" : "WRONG SUM", peakKilobytes() / 1024.0);
   std::fflush(stdout);
-  return atLast && walkedAll && queryWalkedAll ? 0 : 1;
+  return ok && walkedAll && queryWalkedAll ? 0 : 1;
+}
+
+// The engine alone, without a view: a QTableView keeps about 8 bytes per
+// row of its model for the row header, so with a view the peak memory grows
+// with the table however the rows are paged. Here the scroll steps are jumps
+// to 200 positions spread over the table, each reading a screen of 30 rows.
+int measureEngine(const Setup& setup, const QString& aliasText, const QString& folder) {
+  const QString aliases = QStringLiteral("%1/korvel-bench-%2.ini").arg(folder).arg(::getpid());
+  QFile ini(aliases);
+  if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 1;
+  ini.write(aliasText.toUtf8());
+  ini.close();
+  qputenv("KORVEL_ALIASES", aliases.toUtf8());
+  int argc = 1;
+  char name[] = "bench_db_browse";
+  char* argv[] = {name, nullptr};
+  QCoreApplication app(argc, argv);
+  Engine::instance().loadAliases();
+  QFile::remove(aliases);
+  const long baseline = peakKilobytes();
+  const int rows = setup.rows;
+  // Moves to `first` and reads the texts of a screen of rows; gives the
+  // first row's ID.
+  const auto readScreen = [](Table& table, int first) {
+    table.moveTo(first);
+    const int id = table.field(0).value().toInt();
+    for (int i = 0; i < 30 && !table.eof(); ++i, table.next())
+      for (int c = 0; c < table.fieldCount(); ++c) table.field(c).asString();
+    return id;
+  };
+
+  QElapsedTimer timer;
+  timer.start();
+  Table table;
+  table.setDatabaseName(QStringLiteral("BENCH"));
+  table.setTableName(setup.table);
+  table.open();
+  readScreen(table, 0);
+  const double firstMs = msSince(timer);
+  while (table.knownRowCount() < 0 && table.countingRows()) app.processEvents(QEventLoop::WaitForMoreEvents, 50);
+  const double countMs = msSince(timer);
+  bool ok = table.recordCount() == rows;
+  timer.restart();
+  const int step = std::max(1, rows / 200);
+  int steps = 0;
+  double slowest = 0;
+  QElapsedTimer one;
+  for (int r = step / 2; r < rows && steps < 200; r += step, ++steps) {
+    one.start();
+    const int id = readScreen(table, r);
+    slowest = std::max(slowest, one.nsecsElapsed() / 1e6);
+    if (setup.keyValues && id != r + 1) ok = false;
+  }
+  const double scrollMs = msSince(timer);
+  table.moveTo(rows - 1);
+  ok = ok && (!setup.keyValues || table.field(0).value().toInt() == rows);
+  std::printf("%-10s %11d rows, engine only: first screen %6.1f ms | count beside %8.1f ms (%s) | "
+              "200 jumps of a screen %7.1f ms (%.2f ms a step, slowest %.2f ms) | peak memory %6.1f MB "
+              "(before opening %6.1f MB)\n",
+              qPrintable(setup.label), rows, firstMs, countMs, ok ? "ok" : "WRONG", scrollMs,
+              scrollMs / std::max(steps, 1), slowest, peakKilobytes() / 1024.0, baseline / 1024.0);
+  std::fflush(stdout);
+  return ok ? 0 : 1;
 }
 
 template <typename F>
 int inChild(F&& f) {
+  std::fflush(stdout);
   const pid_t pid = fork();
   if (pid == 0) _exit(f());
   int status = 0;
@@ -169,14 +338,29 @@ int inChild(F&& f) {
 
 int main(int argc, char** argv) {
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp");
+  std::vector<int> sizes;
+  for (int i = 2; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+  if (sizes.empty()) sizes = {10000, 1000000, 10000000};
   int failures = 0;
-  for (int rows : {10000, 1000000}) {
+  for (int rows : sizes) {
     const QString file = QStringLiteral("%1/korvel-bench-%2.sqlite").arg(folder).arg(rows);
     inChild([&] {
-      makeDatabase(file, rows);
+      makeSqlite(file, rows);
       return 0;
     });
-    failures += inChild([&] { return measure(folder, rows); });
+    const Setup setup{QStringLiteral("SQLite"), QStringLiteral("BIG"), rows, true, rows <= 1000000};
+    const QString alias = QStringLiteral("[BENCH]\nTYPE=SQLITE\nPATH=%1\n").arg(file);
+    failures += inChild([&] { return measureEngine(setup, alias, folder); });
+    failures += inChild([&] { return measure(setup, alias, folder); });
+  }
+  if (qEnvironmentVariableIsEmpty("KORVEL_TEST_PG")) {
+    std::printf("KORVEL_TEST_PG is not set: PostgreSQL not measured\n");
+  } else {
+    for (const QString& table : {QStringLiteral("BIG"), QStringLiteral("BIG_NOKEY")}) {
+      const Setup setup{table == u"BIG" ? QStringLiteral("PG key") : QStringLiteral("PG no key"), table, kPgRows, table == u"BIG", false};
+      failures += inChild([&] { return measureEngine(setup, pgAliasSection(), folder); });
+      failures += inChild([&] { return measure(setup, pgAliasSection(), folder); });
+    }
   }
   return failures == 0 ? 0 : 1;
 }

@@ -42,8 +42,18 @@ bool Dataset::Impl::lastKeyKnown() {
   if (!source.orderIsKey || bySequence()) return false;
   if (lastKeyCount >= 0 && lastKeyCount == knownCount) return true;
   if (!countStillRight()) {
-    invalidateRows();
+    // Counted afresh; anchors (and a walk making them) stay while the count
+    // is what it was. Otherwise others changed the table: a new walk makes
+    // new anchors.
+    const int before = knownCount;
+    dropPages();
+    knownCount = -1;
     dataCount();
+    if (before >= 0 && knownCount != before) {
+      invalidateRows();
+      startCount();
+      dataCount();
+    }
   }
   const int count = knownCount;
   const Row* row = count > 0 ? dataRow(count - 1) : nullptr;
@@ -59,8 +69,7 @@ bool Dataset::Impl::lastKeyKnown() {
 // before it would move it. A count that is not known, or a large table
 // without anchors, is counted again instead.
 bool Dataset::Impl::countStillRight() {
-  if (knownCount < 0 && !joinCount()) return false;
-  if (knownCount == 0) return false;
+  if (knownCount <= 0) return false;
   if (anchors.empty() && knownCount > kAnchorStride) return false;
   dropPages();
   QSqlQuery q(db());

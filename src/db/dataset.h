@@ -137,7 +137,8 @@ class Dataset : public QObject {
   void layoutReset();
   // The count beside the window has reached `rows` display rows; `final`
   // when that is the whole result (knownRowCount() gives it from then on).
-  // A view grows its scroll range with it.
+  // A view grows its scroll range with it. Not final while countingRows()
+  // is false: the count ended without a result (recordCount() counts then).
   void rowsCounted(int rows, bool final);
 
  protected:

@@ -193,6 +193,10 @@ struct Dataset::Impl {
   std::vector<Row> readByOffset(int start, int count);
   std::vector<Row> readFromEnd(int start, int count);
   std::vector<Row> readContinuing(int start, int count);
+  // The forward cursor kept for the next page (until the event loop runs).
+  void keepCursor(std::unique_ptr<QSqlQuery> cursor, int position);
+  std::vector<Row> readFromCursor(int start, int count);
+  bool cursorAt(int start) const;
   void noteShortPage(int start, int rows);
   std::vector<Row> readSequential(int start, int count);
   std::vector<Row> runRows(QSqlQuery& q);
@@ -204,7 +208,8 @@ struct Dataset::Impl {
 
   // Keyset paging (keyseek.cpp).
   bool readByKey(int start, int count, std::vector<Row>& rows);
-  std::vector<Row> readAfterKey(const QVector<QVariant>& bound, int skip, int count);
+  // The page at `start`, `count` rows after `bound` skipping `skip`.
+  std::vector<Row> readAfterKey(const QVector<QVariant>& bound, int skip, int count, int start);
   std::vector<Row> readBeforeKey(const QVector<QVariant>& bound, int count);
   bool anchorSortsBefore(const RowAnchor& anchor, const QVector<QVariant>& key);
   int positionByAnchors(const QVector<QVariant>& key);

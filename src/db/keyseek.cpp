@@ -61,18 +61,25 @@ QString Dataset::Impl::keyComparison(const QVector<QVariant>& values, int column
   return u'(' + alternatives.join(QStringLiteral(" OR ")) + u')';
 }
 
-std::vector<Row> Dataset::Impl::readAfterKey(const QVector<QVariant>& bound, int skip, int count) {
+// Rows after `bound`, skipping `skip`. Where read cursors cost nothing to
+// keep, the statement is left unbounded and its cursor kept, so that a walk
+// forward reads the next page from it without another statement.
+std::vector<Row> Dataset::Impl::readAfterKey(const QVector<QVariant>& bound, int skip, int count, int start) {
   QVector<QVariant> binds;
   const QString condition = keyComparison(bound, static_cast<int>(source.order.size()), QStringLiteral(">"), binds);
-  QSqlQuery q(db());
-  q.setForwardOnly(true);
-  prepareOrThrow(q,
+  const bool keep = driver->keepsReadCursors();
+  auto q = std::make_unique<QSqlQuery>(db());
+  q->setForwardOnly(true);
+  prepareOrThrow(*q,
                  QStringLiteral("%1 WHERE %2 ORDER BY %3").arg(source.select, condition,
                                                                source.order.join(QStringLiteral(", "))) +
-                     limitClause(count, skip),
+                     (keep ? (skip > 0 ? limitClause(-1, skip) : QString()) : limitClause(count, skip)),
                  QStringLiteral("Cannot read the rows"));
-  for (const auto& v : binds) q.addBindValue(v);
-  return runRows(q);
+  for (const auto& v : binds) q->addBindValue(v);
+  if (!keep) return runRows(*q);
+  execOrThrow(*q, QStringLiteral("Cannot read the rows"));
+  keepCursor(std::move(q), start);
+  return readFromCursor(start, count);
 }
 
 std::vector<Row> Dataset::Impl::readBeforeKey(const QVector<QVariant>& bound, int count) {
@@ -104,7 +111,7 @@ bool Dataset::Impl::readByKey(int start, int count, std::vector<Row>& rows) {
                                           start == page * kPageSize) {
     const QVector<QVariant> bound = orderValuesOf(before->second.rows.back());
     if (!holdsNull(bound)) {
-      rows = readAfterKey(bound, 0, count);
+      rows = readAfterKey(bound, 0, count, start);
       if (static_cast<int>(rows.size()) < count) noteShortPage(start, static_cast<int>(rows.size()));
       return true;
     }
@@ -122,7 +129,7 @@ bool Dataset::Impl::readByKey(int start, int count, std::vector<Row>& rows) {
   const int skip = start - anchor->rowsBefore;
   const int fromEnd = knownCount >= 0 ? knownCount - start : INT_MAX;
   if (skip >= start || skip >= fromEnd) return false;
-  rows = readAfterKey(anchor->bound, skip, count);
+  rows = readAfterKey(anchor->bound, skip, count, start);
   if (static_cast<int>(rows.size()) < count) noteShortPage(start, static_cast<int>(rows.size()));
   return true;
 }

@@ -28,10 +28,9 @@ QSqlDatabase PostgresDriver::open(const Alias& alias, const QString& connectionN
 }
 
 bool PostgresDriver::inTransaction(const QSqlDatabase& db) const {
-  const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-  if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0) return true;
-  PGconn* connection = *static_cast<PGconn* const*>(handle.constData());
-  return connection && PQtransactionStatus(connection) != PQTRANS_IDLE;
+  // Unknown is taken as inside one: a second connection might not see its rows.
+  PGconn* connection = postgresConnection(db);
+  return !connection || PQtransactionStatus(connection) != PQTRANS_IDLE;
 }
 
 namespace {

@@ -18,7 +18,8 @@ CountPlan Dataset::Impl::countPlan() const {
   CountPlan plan;
   plan.stride = kAnchorStride;
   plan.countSql = source.countSql;
-  if (source.seek == SeekStyle::Key && !source.from.isEmpty()) {
+  // A source read only in sequence takes no LIMIT: it is counted by the statement.
+  if (source.seek == SeekStyle::Key && !source.from.isEmpty() && !bySequence()) {
     plan.walk = CountPlan::Walk::Keys;
     const int columns = static_cast<int>(source.order.size());
     const QString keys = source.order.join(QStringLiteral(", "));
@@ -92,6 +93,9 @@ void Dataset::Impl::takeCount() {
     countedRows = 0;
     asideCount = countWalks ? AsideCount::Statement : AsideCount::Off;
     startCount();
+    // Nothing counts beside any more: views hear that the count ended
+    // without the whole result (countingRows() is false).
+    if (!counter && knownCount < 0) applyCount(0, false);
     return;
   }
   if (progress.finished) {
@@ -102,9 +106,11 @@ void Dataset::Impl::takeCount() {
     applyCount(progress.rows, true);
     return;
   }
+  // Once the count is known (counted on the dataset's connection while the
+  // walk goes on), the walk's progress changes nothing a view shows.
   if (progress.rows > countedRows) {
     countedRows = progress.rows;
-    applyCount(progress.rows, false);
+    if (knownCount < 0) applyCount(progress.rows, false);
   }
 }
 

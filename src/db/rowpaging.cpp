@@ -119,18 +119,28 @@ std::vector<Row> Dataset::Impl::readSequential(int start, int count) {
 
 // Where read cursors cost nothing to keep (SQLite), a query's rows are read
 // from a cursor left open at the next row, so a walk through the result does
-// not read it again from the start for every page. The cursor is released
-// when control returns to the event loop, so it holds no lock while idle.
+// not read it again from the start for every page.
 std::vector<Row> Dataset::Impl::readContinuing(int start, int count) {
   if (!sequential || sequentialPos != start) {
-    sequential = std::make_unique<QSqlQuery>(db());
-    sequential->setForwardOnly(true);
-    execOrThrow(*sequential, pageSql(start, -1, false), QStringLiteral("Cannot read the rows"));
-    sequentialPos = start;
-    QTimer::singleShot(0, self, [owner = QPointer<Dataset>(self)] {
-      if (owner && owner->impl()) owner->impl()->sequential.reset();
-    });
+    auto cursor = std::make_unique<QSqlQuery>(db());
+    cursor->setForwardOnly(true);
+    execOrThrow(*cursor, pageSql(start, -1, false), QStringLiteral("Cannot read the rows"));
+    keepCursor(std::move(cursor), start);
   }
+  return readFromCursor(start, count);
+}
+
+// The cursor is released when control returns to the event loop, so it
+// holds no lock while the window is idle.
+void Dataset::Impl::keepCursor(std::unique_ptr<QSqlQuery> cursor, int position) {
+  sequential = std::move(cursor);
+  sequentialPos = position;
+  QTimer::singleShot(0, self, [owner = QPointer<Dataset>(self)] {
+    if (owner && owner->impl()) owner->impl()->sequential.reset();
+  });
+}
+
+std::vector<Row> Dataset::Impl::readFromCursor(int start, int count) {
   std::vector<Row> rows;
   while (static_cast<int>(rows.size()) < count && sequential->next()) {
     rows.push_back(readRow(*sequential));
@@ -141,6 +151,10 @@ std::vector<Row> Dataset::Impl::readContinuing(int start, int count) {
     noteShortPage(start, static_cast<int>(rows.size()));
   }
   return rows;
+}
+
+bool Dataset::Impl::cursorAt(int start) const {
+  return !bySequence() && sequential && sequentialPos == start && driver->keepsReadCursors();
 }
 
 void Dataset::Impl::noteShortPage(int start, int rows) {
@@ -181,6 +195,8 @@ std::vector<Row> Dataset::Impl::readPage(int start, int count) {
   if (driver->cheapOffsets()) return readByOffset(start, count);
   switch (source.seek) {
     case SeekStyle::Key:
+      // A walk forward goes on with the cursor the page before was read from.
+      if (cursorAt(start)) return readFromCursor(start, count);
       if (readByKey(start, count, rows)) return rows;
       if (knownCount >= 0 && start > knownCount / 2) return readFromEnd(start, count);
       return readByOffset(start, count);
@@ -216,14 +232,18 @@ const Row* Dataset::Impl::dataRow(int row) {
   return offset < it->second.rows.size() ? &it->second.rows[offset] : nullptr;
 }
 
+// A count statement beside the window is waited for. A walk beside is left
+// making its anchors: the count statement on this connection is much
+// quicker than the rest of the walk.
 int Dataset::Impl::dataCount() {
   if (knownCount >= 0) return knownCount;
-  if (joinCount()) return knownCount;
+  if (!countWalks && joinCount()) return knownCount;
   return countNow();
 }
 
 int Dataset::Impl::countNow() {
-  stopCount();
+  const bool walking = counter && countWalks;
+  if (!walking) stopCount();
   if (bySequence() || source.countSql.isEmpty()) {
     QSqlQuery q(db());
     q.setForwardOnly(true);
@@ -237,6 +257,7 @@ int Dataset::Impl::countNow() {
     execOrThrow(q, source.countSql, QStringLiteral("Cannot count the rows"));
     knownCount = q.next() ? q.value(0).toInt() : 0;
   }
+  if (walking) applyCount(knownCount, true);
   return knownCount;
 }
 

@@ -45,6 +45,15 @@ class PostgresInterrupt final : public StatementInterrupt {
 
 }  // namespace
 
+// Qt names the handle's type after libpq's struct ("pg_conn*"); older
+// versions used the typedef ("PGconn*").
+pg_conn* postgresConnection(const QSqlDatabase& db) {
+  if (!db.driver()) return nullptr;
+  const QVariant handle = db.driver()->handle();
+  if (auto* pg = nativeHandle<PGconn>(handle, "pg_conn*")) return pg;
+  return nativeHandle<PGconn>(handle, "PGconn*");
+}
+
 SideConnector serverSideConnector(const ServerLogin& login) {
   return [login](const QString& connectionName) {
     QStringList problem;
@@ -71,7 +80,7 @@ std::unique_ptr<StatementInterrupt> StatementInterrupt::forConnection(const QSql
   if (!db.driver()) return nullptr;
   const QVariant handle = db.driver()->handle();
   if (auto* sqlite = nativeHandle<sqlite3>(handle, "sqlite3*")) return std::make_unique<SqliteInterrupt>(sqlite);
-  if (auto* pg = nativeHandle<PGconn>(handle, "PGconn*")) {
+  if (PGconn* pg = postgresConnection(db)) {
     if (PGcancel* cancel = PQgetCancel(pg)) return std::make_unique<PostgresInterrupt>(cancel);
   }
   return nullptr;

@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+struct pg_conn;  // libpq's connection (PGconn)
+
 namespace korvel::db {
 
 // Opens the connection in the calling thread under `connectionName`.
@@ -28,6 +30,9 @@ struct ServerLogin {
   QString connectOptions;
 };
 SideConnector serverSideConnector(const ServerLogin& login);
+
+// The libpq connection under a QPSQL connection, or nullptr.
+::pg_conn* postgresConnection(const QSqlDatabase& db);
 
 // Stops the statement running on a connection; callable from any thread.
 // Made in the thread that uses the connection, before it runs statements.

@@ -4,6 +4,7 @@
 // other windows.
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <vector>
 
@@ -232,6 +233,13 @@ class TFormMain : public QMainWindow {
   QStringList memoButtonCaptions() const;
 
   void restoreAliasChoice();
+
+  // "件数確認" following a count that runs beside the window (formmain_count.cpp).
+  void followCount(korvel::db::Dataset* ds);
+  void showCountProgress(int rows, bool final);
+  void stopFollowingCount();
+  QPointer<korvel::db::Dataset> countFollowed_;
+  QMetaObject::Connection countConnection_;
 
   void connectClipboardHandlers();
   void connectSqlToolHandlers();

@@ -200,6 +200,7 @@ void TFormMain::ButtonFCloseClick() { close(); }
 void TFormMain::ENDE1Click() { close(); }
 
 void TFormMain::CloseDataSets() {
+  stopFollowingCount();
   SpeedButtonKensu->setEnabled(false);
   LabelKensu->clear();
   Table_Paradox->close();

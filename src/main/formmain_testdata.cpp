@@ -1,5 +1,5 @@
 // "Data作成": rows of test data appended to, or written over, the open table
-// or query from the format grid; and "件数確認", the record count.
+// or query from the format grid.
 
 #include <QCheckBox>
 #include <QLabel>
@@ -193,15 +193,5 @@ void TFormMain::SpeedButtonDMakeClick() {
     } catch (const EngineError& e) {
       korvel::showError(e.lastMessage());
     }
-  }
-}
-
-void TFormMain::SpeedButtonKensuClick() {
-  Dataset* ds = DataSource_Paradox->dataSet() == QueryTmp ? static_cast<Dataset*>(QueryTmp) : Table_Paradox;
-  if (!ds->active()) return;
-  try {
-    LabelKensu->setText(QString::number(ds->recordCount()));
-  } catch (const EngineError& e) {
-    korvel::showError(e.lastMessage());
   }
 }

@@ -246,8 +246,8 @@ TEST_P(ServerTest, PagesThroughManyRows) {
   int rows = 0;
   for (t.first(); !t.eof(); t.next()) ++rows;
   EXPECT_EQ(rows, 2500);
-  EXPECT_LE(t.impl()->pages.size(), Dataset::Impl::kMaxPages);
-  EXPECT_EQ(t.impl()->driver->paging() == PagingStyle::Sequential,
+  EXPECT_LE(t.cachedRows(), Dataset::maxCachedRows());
+  EXPECT_EQ(Engine::instance().driver(QStringLiteral("SRV")).paging() == PagingStyle::Sequential,
             QString::fromLatin1(GetParam()) == u"ODBC_SEQUENTIAL");
   t.moveTo(1800);
   EXPECT_EQ(t.field(1).asString(), QStringLiteral("row 1801"));

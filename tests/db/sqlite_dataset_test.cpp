@@ -436,7 +436,7 @@ TEST_F(SqliteTest, PagingKeepsMemoryBoundedAndReadsEveryRow) {
   for (t.first(); !t.eof(); t.next()) {
     stock += t.fieldByName(QStringLiteral("STOCK")).value().toLongLong();
     ++rows;
-    ASSERT_LE(t.impl()->pages.size(), Dataset::Impl::kMaxPages);
+    ASSERT_LE(t.cachedRows(), Dataset::maxCachedRows());
   }
   EXPECT_EQ(rows, 1000);
   EXPECT_EQ(stock, direct(QStringLiteral("SELECT SUM(STOCK) FROM ITEM")).toLongLong());
