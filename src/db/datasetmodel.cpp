@@ -31,6 +31,7 @@ void DatasetModel::setDataset(Dataset* dataset) {
     datasetConnections_ << connect(dataset, &Dataset::layoutReset, this, &DatasetModel::resetFromDataset)
                         << connect(dataset, &Dataset::dataChanged, this, &DatasetModel::datasetChanged)
                         << connect(dataset, &Dataset::stateChanged, this, &DatasetModel::datasetChanged)
+                        << connect(dataset, &Dataset::rowsCounted, this, &DatasetModel::countReached)
                         << connect(dataset, &QObject::destroyed, this, [this] { resetFromDataset(); });
   }
   resetFromDataset();
@@ -83,6 +84,21 @@ void DatasetModel::growTo(int rows) {
   if (available <= rowCount_) return;
   beginInsertRows({}, rowCount_, available - 1);
   rowCount_ = available;
+  endInsertRows();
+}
+
+// The count beside the window reached `rows`: every row it has counted can
+// be read at once, so the scroll range grows with it, and at its end it is
+// the result's size.
+void DatasetModel::countReached(int rows, bool final) {
+  if (!dataset_ || !dataset_->active()) return;
+  if (final && rows < rowCount_) {
+    resetFromDataset();  // fewer rows than shown: others deleted some
+    return;
+  }
+  if (rows <= rowCount_) return;
+  beginInsertRows({}, rowCount_, rows - 1);
+  rowCount_ = rows;
   endInsertRows();
 }
 

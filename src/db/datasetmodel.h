@@ -48,6 +48,7 @@ class DatasetModel : public QAbstractTableModel {
   int rowsToShow();
   void resetFromDataset();
   void growTo(int rows);
+  void countReached(int rows, bool final);
   void datasetChanged();
   void viewRowChanged(const QModelIndex& current);
   void syncViewRow();

@@ -65,6 +65,8 @@ SideConnector serverSideConnector(const ServerLogin& login) {
       if (!login.userName.isEmpty()) db.setUserName(login.userName);
       if (!login.password.isEmpty()) db.setPassword(login.password);
       db.setConnectOptions(login.connectOptions);
+      // Exact numerics (key values among them) arrive as text, not through a double.
+      db.setNumericalPrecisionPolicy(QSql::HighPrecision);
       if (db.open()) {
         db.setPassword(QString());
         return db;
