@@ -85,23 +85,23 @@ QString pgAliasSection() {
   return section;
 }
 
-// The PostgreSQL table, made once: a keyed one (BIG) and one without a key
-// (BIG_NOKEY, paged by row address).
+// The PostgreSQL tables, made once: a keyed one (big) and one without a key
+// (big_nokey, paged by row address).
 bool makePostgres(int rows) {
   Query q;
   q.setDatabaseName(QStringLiteral("BENCH"));
   const auto rowsOf = [&](const QString& table) {
-    q.setSql(QStringLiteral("SELECT COUNT(*) FROM pg_class WHERE relname = '%1'").arg(table.toLower()));
+    q.setSql(QStringLiteral("SELECT COUNT(*) FROM pg_class WHERE relname = '%1'").arg(table));
     q.open();
     const bool exists = q.field(0).value().toInt() > 0;
     q.close();
     return exists;
   };
-  for (const QString& table : {QStringLiteral("BIG"), QStringLiteral("BIG_NOKEY")}) {
+  for (const QString& table : {QStringLiteral("big"), QStringLiteral("big_nokey")}) {
     if (rowsOf(table)) continue;
     std::printf("making PostgreSQL table %s ...\n", qPrintable(table));
     std::fflush(stdout);
-    const bool keyed = table == u"BIG";
+    const bool keyed = table == u"big";
     q.setSql(QStringLiteral("CREATE TABLE %1 (ID INTEGER%2, NAME VARCHAR(30), AMOUNT NUMERIC(10,2), DAY DATE, "
                             "NOTE VARCHAR(40))").arg(table, keyed ? QStringLiteral(" PRIMARY KEY") : QString()));
     q.execSql();
@@ -356,8 +356,9 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("KORVEL_TEST_PG")) {
     std::printf("KORVEL_TEST_PG is not set: PostgreSQL not measured\n");
   } else {
-    for (const QString& table : {QStringLiteral("BIG"), QStringLiteral("BIG_NOKEY")}) {
-      const Setup setup{table == u"BIG" ? QStringLiteral("PG key") : QStringLiteral("PG no key"), table, kPgRows, table == u"BIG", false};
+    for (const QString& table : {QStringLiteral("big"), QStringLiteral("big_nokey")}) {
+      const Setup setup{table == u"big" ? QStringLiteral("PG key") : QStringLiteral("PG no key"), table, kPgRows,
+                        table == u"big", false};
       failures += inChild([&] { return measureEngine(setup, pgAliasSection(), folder); });
       failures += inChild([&] { return measure(setup, pgAliasSection(), folder); });
     }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <random>
 
+#include "db/datasetmodel.h"
 #include "db/query.h"
 #include "db/rowanchors.h"
 #include "db/rowcounter.h"
@@ -137,6 +138,25 @@ TEST_P(PagingTest, EveryPositionHoldsItsRowWithAndWithoutTheCount) {
   int walked = 0;
   for (plain.last(); !plain.bof(); plain.prior()) ASSERT_EQ(plain.field(0).asString(), ids[4320 - walked++]);
   EXPECT_EQ(walked, 4321);
+}
+
+// A view's scroll range follows the count beside the window to the result's
+// size, without the view asking for the rows.
+TEST_P(PagingTest, TheGridModelGrowsWithTheCountBeside) {
+  KORVEL_REQUIRE_PG();
+  makeKeyed(QStringLiteral("pg_model"), 5000);
+  Table t;
+  DatasetModel model;
+  model.setCountLimit(10);  // no count on opening: the rows are shown as read
+  model.setDataset(&t);
+  open(t, QStringLiteral("pg_model"), false);
+  EXPECT_LT(model.rowCount(), 5000);
+  QElapsedTimer waited;
+  waited.start();
+  while (model.rowCount() < 5000 && waited.elapsed() < 60000)
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  EXPECT_EQ(model.rowCount(), 5000);
+  EXPECT_EQ(model.data(model.index(4999, 0), Qt::DisplayRole).toString(), QStringLiteral("14998"));
 }
 
 TEST_P(PagingTest, CompositeTextKeysAreSoughtInTheDatabasesOwnOrder) {
