@@ -4,6 +4,7 @@
 
 #include "common/codepage.h"
 #include "db/batchrows.h"
+#include "db/batchspool.h"
 #include "db/table.h"
 #include "prompt/prompt.h"
 
@@ -80,12 +81,18 @@ BatchMoveOutcome batchMove(Table& source, Table& destination, const BatchMovePro
                                   QStringLiteral("the source and the destination are the same table")});
   if (target.exists && target.rows > 0 && !confirmReplacing(target)) return {BatchMoveResult::Declined, 0};
   if (target.isParadox) sizeTextFields(*reader, def, order);
+  const int64_t total = progress ? reader->total() : -1;
+  // A source on the destination's connection that cannot be read while the
+  // destination is written is read whole first (nothing is copied yet).
+  if (target.connection == reader->connection() && !reader->readsBesideStatements()) {
+    reader = spoolRows(*reader, [&](int64_t) { return !progress || progress(0, total); });
+    if (!reader) return {BatchMoveResult::Stopped, 0};
+  }
   // Rows already in the files' key order need no sorting on the way.
   bool keyFirst = true;
   for (int i = 0; i < def.keyColumns; ++i) keyFirst = keyFirst && order[static_cast<size_t>(i)] == i;
   std::unique_ptr<RowWriter> writer = createRowWriter(destination, def, reader->inFileKeyOrder() && keyFirst);
 
-  const int64_t total = progress ? reader->total() : -1;
   QElapsedTimer sinceReport;
   sinceReport.start();
   LocalRow row, ordered(static_cast<int>(order.size()));

@@ -60,17 +60,32 @@ class SqlRowReader final : public RowReader {
                 QStringLiteral("Cannot count the rows of %1").arg(table_.text()));
     if (count.next()) total_ = count.value(0).toLongLong();
     count.finish();
-    start();
+    // The rows are read from the first next() on, and the reading ends with
+    // the last row: until then the connection is free for the statements
+    // that inspect and create the destination (SQLite cannot drop a table
+    // while a reading is under way; PostgreSQL ends it). The columns are
+    // described meanwhile from a reading that is reset at once; a server's
+    // reading gives no rows, as ending one would fetch every row first.
+    readsBesideStatements_ = driver_.keepsReadCursors();
+    connection_ = db_.connectionName();
+    start(readsBesideStatements_ ? QString() : QStringLiteral(" WHERE 1 = 0"));
+    metas_ = driver_.describe(query_);
     for (size_t i = 0; i < metas_.size(); ++i) {
       const ColumnMeta& meta = metas_[i];
       columns_.push_back({query_.record().fieldName(static_cast<int>(i)), meta.kind,
                           meta.kind == FieldKind::String ? meta.size : 0, meta.required});
     }
+    query_.finish();
   }
   bool next(LocalRow& row) override {
+    if (!reading_) {
+      start(QString());
+      reading_ = true;
+    }
     if (!query_.next()) {
       if (query_.lastError().isValid())
         throw EngineError(errorEntries(query_.lastError(), QStringLiteral("Cannot read %1").arg(table_.text())));
+      query_.finish();
       return false;
     }
     // Read as the grid reads them: exact numerics and dates as the server
@@ -81,15 +96,17 @@ class SqlRowReader final : public RowReader {
     return true;
   }
   int64_t total() override { return total_; }
-  void restart() override { start(); }
+  void restart() override {
+    query_.finish();
+    reading_ = false;
+  }
 
  private:
-  void start() {
+  void start(const QString& condition) {
     query_ = QSqlQuery(db_);
     query_.setForwardOnly(true);
-    execOrThrow(query_, QStringLiteral("SELECT * FROM %1").arg(driver_.quoteTable(table_)),
+    execOrThrow(query_, QStringLiteral("SELECT * FROM %1%2").arg(driver_.quoteTable(table_), condition),
                 QStringLiteral("Cannot read %1").arg(table_.text()));
-    metas_ = driver_.describe(query_);
   }
   QSqlDatabase db_;
   Driver& driver_;
@@ -97,6 +114,7 @@ class SqlRowReader final : public RowReader {
   QSqlQuery query_;
   std::vector<ColumnMeta> metas_;
   int64_t total_ = -1;
+  bool reading_ = false;
 };
 
 class FileRowWriter final : public RowWriter {
@@ -242,6 +260,7 @@ Destination inspectDestination(Table& table) {
     }
     return destination;
   }
+  destination.connection = db.connectionName();
   const std::optional<TableName> found = driver.findTable(db, table.tableName());
   destination.exists = found.has_value();
   if (found) {

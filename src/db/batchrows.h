@@ -35,9 +35,15 @@ class RowReader {
   virtual void restart() = 0;
   // Names the table read: its file, or its connection and name.
   const QString& identity() const { return identity_; }
+  // The connection the rows are read through (empty for a table file), and
+  // whether other statements may run on it while a reading is under way.
+  const QString& connection() const { return connection_; }
+  bool readsBesideStatements() const { return readsBesideStatements_; }
 
  protected:
   QString identity_;
+  QString connection_;
+  bool readsBesideStatements_ = true;
   std::vector<local::LocalColumn> columns_;
   QStringList key_;
   bool inFileKeyOrder_ = false;
@@ -62,6 +68,7 @@ struct Destination {
   bool isFile = false;  // a table file of a directory
   bool isParadox = false;
   QString identity;  // as RowReader::identity()
+  QString connection;  // as RowReader::connection()
 };
 Destination inspectDestination(Table& table);
 

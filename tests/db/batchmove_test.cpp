@@ -229,11 +229,15 @@ TEST_F(BatchMoveTest, ExactValuesKeepEveryDigitThroughACopy) {
     for (int i = 0; i < 4; ++i) values << q.field(i).value().toString();
     return values;
   };
+  const QStringList exact{QStringLiteral("1234567890123456789012345678.1234567891"),
+                          QStringLiteral("2024-02-01 08:09:10.123456"), QStringLiteral("0044-03-15 BC"),
+                          QStringLiteral("12.3400")};
   EXPECT_EQ(copy(pg, QStringLiteral("exact_src"), QStringLiteral("PG2"), QStringLiteral("exact_copy")).rows, 1);
-  EXPECT_EQ(row(QStringLiteral("exact_copy")),
-            (QStringList{QStringLiteral("1234567890123456789012345678.1234567891"),
-                         QStringLiteral("2024-02-01 08:09:10.123456"), QStringLiteral("0044-03-15 BC"),
-                         QStringLiteral("12.3400")}));
+  EXPECT_EQ(row(QStringLiteral("exact_copy")), exact);
+  // Within one alias the rows are read whole before the copy is written.
+  prompt_.messageAnswers = {PromptYes};
+  EXPECT_EQ(copy(pg, QStringLiteral("exact_src"), pg, QStringLiteral("exact_copy")).rows, 1);
+  EXPECT_EQ(row(QStringLiteral("exact_copy")), exact);
 
   exec(pg, QStringLiteral("UPDATE exact_src SET day = '2024-01-31'"));
   EXPECT_EQ(copy(pg, QStringLiteral("exact_src"), QStringLiteral("FILES"), QStringLiteral("exact.csv")).rows, 1);
@@ -256,6 +260,64 @@ TEST_F(BatchMoveTest, ExactValuesKeepEveryDigitThroughACopy) {
   prompt_.messageAnswers = {PromptYes};
   EXPECT_EQ(copy(pg, QStringLiteral("exact_src"), QStringLiteral("FILES"), QStringLiteral("exact.csv"), watch).rows, 3000);
   EXPECT_EQ(lastTotal, 3000);
+}
+
+// Source and destination in one alias share its connection: the
+// destination's statements must not end the reading of the source, a stop
+// leaves the destination as it was, and the copy holds every row as it was.
+TEST_F(BatchMoveTest, ACopyWithinOneAliasReadsEveryRowAndStopsCleanly) {
+  QStringList aliases{QStringLiteral("LITE")};
+  if (!pgConnectionString().isEmpty()) aliases << QStringLiteral("PG");
+  const QString source = QStringLiteral("src 'x'; y");
+  const QString target = QStringLiteral("dst \"q\";z");
+  const QString quotedSource = QStringLiteral("\"src 'x'; y\"");
+  const QString quotedTarget = QStringLiteral("\"dst \"\"q\"\";z\"");
+  for (const QString& alias : aliases) {
+    SCOPED_TRACE(alias.toStdString());
+    exec(alias, QStringLiteral("DROP TABLE IF EXISTS ") + quotedSource);
+    exec(alias, QStringLiteral("DROP TABLE IF EXISTS ") + quotedTarget);
+    exec(alias, QStringLiteral("CREATE TABLE ") + quotedSource + QStringLiteral(" (K INTEGER PRIMARY KEY, T VARCHAR(20))"));
+    exec(alias, QStringLiteral("CREATE TABLE ") + quotedTarget + QStringLiteral(" (OLD INTEGER)"));
+    exec(alias, QStringLiteral("INSERT INTO ") + quotedTarget + QStringLiteral(" VALUES (7)"));
+    // 3000 rows: K = 1..3000, T = 'row K' (NULL for every tenth).
+    QString insert = QStringLiteral("INSERT INTO ") + quotedSource + QStringLiteral(" VALUES ");
+    for (int k = 1; k <= 3000; ++k)
+      insert += QStringLiteral("%1(%2, %3)").arg(k > 1 ? QStringLiteral(",") : QString()).arg(k).arg(
+          k % 10 == 0 ? QStringLiteral("NULL") : QStringLiteral("'row %1'").arg(k));
+    exec(alias, insert);
+
+    int64_t reported = 0;
+    const auto stopAt1000 = [&](int64_t copied, int64_t) {
+      reported = copied;
+      return copied < 1000;
+    };
+    const auto stopAtOnce = [](int64_t, int64_t) { return false; };
+    for (const BatchMoveProgress& stop : {BatchMoveProgress(stopAtOnce), BatchMoveProgress(stopAt1000)}) {
+      prompt_.messageAnswers = {PromptYes};
+      EXPECT_EQ(copy(alias, source, alias, target, stop).result, BatchMoveResult::Stopped);
+      EXPECT_EQ(count(alias, quotedTarget), 1);
+      EXPECT_EQ(count(alias, quotedTarget + QStringLiteral(" WHERE OLD = 7")), 1);
+    }
+    EXPECT_EQ(reported, 1000);
+
+    int64_t lastTotal = 0;
+    const auto watch = [&](int64_t, int64_t total) {
+      lastTotal = total;
+      return true;
+    };
+    prompt_.messageAnswers = {PromptYes};
+    const BatchMoveOutcome done = copy(alias, source, alias, target, watch);
+    EXPECT_EQ(done.result, BatchMoveResult::Copied);
+    EXPECT_EQ(done.rows, 3000);
+    EXPECT_EQ(lastTotal, 3000);
+    // Every row identical: the rows of either table not in the other.
+    const QString differ = QStringLiteral(" t WHERE NOT EXISTS (SELECT 1 FROM %1 u WHERE u.K = t.K AND "
+                                          "(u.T = t.T OR (u.T IS NULL AND t.T IS NULL)))");
+    EXPECT_EQ(count(alias, quotedTarget), 3000);
+    EXPECT_EQ(count(alias, quotedTarget + differ.arg(quotedSource)), 0);
+    EXPECT_EQ(count(alias, quotedSource + differ.arg(quotedTarget)), 0);
+    EXPECT_EQ(count(alias, quotedSource), 3000);  // the source untouched
+  }
 }
 
 }  // namespace
