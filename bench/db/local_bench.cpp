@@ -8,8 +8,10 @@
 // (.mode csv) beside our copy of the same SQLite table to CSV. Each
 // measurement runs in its own process so that memory figures stand alone.
 //
-//   bench_db_local [folder]   data is made there once and kept (default
-//                             $XDG_CACHE_HOME/korvel-bench, else ~/.cache/korvel-bench)
+//   bench_db_local [folder [step]]   data is made there once and kept (default
+//                                    $XDG_CACHE_HOME/korvel-bench, else ~/.cache/korvel-bench);
+//                                    step: write, browse or copy runs only those
+//                                    measurements (for profiling one of them)
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -234,6 +236,8 @@ int main(int argc, char** argv) {
     folder = (cache.isEmpty() ? QDir::homePath() + QStringLiteral("/.cache") : QString::fromLocal8Bit(cache)) +
              QStringLiteral("/korvel-bench");
   }
+  const QString step = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+  const auto runs = [&](const char* name) { return step.isEmpty() || step == QLatin1String(name); };
   int failures = 0;
   for (int rows : {10000, 1000000}) {
     QElapsedTimer timer;
@@ -243,11 +247,16 @@ int main(int argc, char** argv) {
       return 0;
     });
     std::printf("data for %d rows ready in %s (%.1f s)\n", rows, qPrintable(rowsFolder(folder, rows)), timer.elapsed() / 1000.0);
-    failures += inChild([&] { return write(folder, rows, QStringLiteral("BIG.DB")); });
-    failures += inChild([&] { return write(folder, rows, QStringLiteral("big.csv")); });
-    failures += inChild([&] { return browse(folder, rows, QStringLiteral("BIG")); });
-    failures += inChild([&] { return browse(folder, rows, QStringLiteral("big.csv")); });
+    if (runs("write")) {
+      failures += inChild([&] { return write(folder, rows, QStringLiteral("BIG.DB")); });
+      failures += inChild([&] { return write(folder, rows, QStringLiteral("big.csv")); });
+    }
+    if (runs("browse")) {
+      failures += inChild([&] { return browse(folder, rows, QStringLiteral("BIG")); });
+      failures += inChild([&] { return browse(folder, rows, QStringLiteral("big.csv")); });
+    }
   }
+  if (!runs("copy")) return failures == 0 ? 0 : 1;
   const int rows = 1000000;
   const QString dir = rowsFolder(folder, rows);
   QDir(dir + QStringLiteral("/out")).removeRecursively();

@@ -28,7 +28,7 @@ struct BatchMoveOutcome {
   int64_t rows = 0;  // rows copied
 };
 
-// Told every few hundred rows how many are copied and how many there are
+// Told about ten times a second how many rows are copied and how many there are
 // (-1 when not known); returning false stops the copy.
 using BatchMoveProgress = std::function<bool(int64_t copied, int64_t total)>;
 

@@ -124,13 +124,73 @@ int CsvReader::byteAt(int64_t offset) {
   return static_cast<unsigned char>(buffer_[static_cast<size_t>(offset - bufferStart_)]);
 }
 
+// The bytes of the file from `offset` to the end of the buffer that holds
+// it (loading it when needed), with their number in `available`; nullptr
+// past the end of the file.
+const char* CsvReader::window(int64_t offset, int64_t& available) {
+  if (byteAt(offset) < 0) return nullptr;
+  available = bufferStart_ + static_cast<int64_t>(buffer_.size()) - offset;
+  return buffer_.data() + (offset - bufferStart_);
+}
+
+// An unquoted field's bytes from `at` up to the next comma or line break
+// (or the end of the file), taken a buffer at a time. Returns the byte that
+// ended it, -1 at the end of the file.
+int CsvReader::readPlainField(Position& at, std::string& bytes) {
+  for (;;) {
+    int64_t available = 0;
+    const char* p = window(at.offset, available);
+    if (!p) return -1;
+    const char* end = p + available;
+    const char* q = p;
+    while (q < end && *q != ',' && *q != '\r' && *q != '\n') ++q;
+    bytes.append(p, static_cast<size_t>(q - p));
+    at.offset += q - p;
+    if (q < end) return static_cast<unsigned char>(*q);
+  }
+}
+
+// A quoted field's bytes after its opening quote, up to its closing quote
+// (a doubled quote inside is one quote), counting the line breaks inside.
+void CsvReader::readQuotedField(Position& at, std::string& bytes, int64_t startLine) {
+  for (;;) {
+    int64_t available = 0;
+    const char* p = window(at.offset, available);
+    if (!p) throwFileError(path_, QStringLiteral("line %1").arg(startLine), QStringLiteral("a quoted field is not closed"));
+    const auto* quote = static_cast<const char*>(std::memchr(p, '"', static_cast<size_t>(available)));
+    const char* stop = quote ? quote : p + available;
+    // A CR counts as a line break unless LF follows it; the byte after the
+    // last one of the buffer is looked at once the buffer is used.
+    bool lastIsLoneCr = false;
+    for (const char* c = p; c < stop; ++c) {
+      if (*c == '\n') ++at.line;
+      else if (*c == '\r') {
+        if (c + 1 < stop) at.line += c[1] != '\n';
+        else if (quote) ++at.line;  // a quote follows
+        else lastIsLoneCr = true;
+      }
+    }
+    bytes.append(p, static_cast<size_t>(stop - p));
+    at.offset += stop - p;
+    if (lastIsLoneCr && byteAt(at.offset) != '\n') ++at.line;
+    if (!quote) continue;
+    ++at.offset;  // past the quote
+    if (byteAt(at.offset) != '"') return;
+    bytes.push_back('"');
+    ++at.offset;
+  }
+}
+
 // One record from `at`, which moves past it. Lines that are empty are
 // skipped, except in a table of one column, where they are NULL values.
+// `fields` is reused from record to record (its strings keep their room).
 bool CsvReader::readRecord(Position& at, std::vector<Field>& fields) {
-  fields.clear();
   for (;;) {
     int c = byteAt(at.offset);
-    if (c < 0) return false;
+    if (c < 0) {
+      fields.clear();
+      return false;
+    }
     const bool oneColumn = schema_.columns.size() == 1;
     if ((c == '\n' || c == '\r') && !oneColumn) {  // an empty line
       at.offset += (c == '\r' && byteAt(at.offset + 1) == '\n') ? 2 : 1;
@@ -140,39 +200,27 @@ bool CsvReader::readRecord(Position& at, std::vector<Field>& fields) {
     break;
   }
   const int64_t startLine = at.line;
+  size_t count = 0;
   for (;;) {
-    Field field;
-    int c = byteAt(at.offset);
-    if (c == '"') {
-      field.quoted = true;
+    if (count == fields.size()) fields.emplace_back();
+    Field& field = fields[count++];
+    field.bytes.clear();
+    field.quoted = byteAt(at.offset) == '"';
+    int c;
+    if (field.quoted) {
       ++at.offset;
-      for (;;) {
-        c = byteAt(at.offset);
-        if (c < 0)
-          throwFileError(path_, QStringLiteral("line %1").arg(startLine), QStringLiteral("a quoted field is not closed"));
-        ++at.offset;
-        if (c == '"') {
-          if (byteAt(at.offset) != '"') break;
-          ++at.offset;
-        } else if (c == '\n' || (c == '\r' && byteAt(at.offset) != '\n')) {
-          ++at.line;
-        }
-        field.bytes.push_back(static_cast<char>(c));
-      }
+      readQuotedField(at, field.bytes, startLine);
       c = byteAt(at.offset);
       if (c >= 0 && c != ',' && c != '\r' && c != '\n')
         throwFileError(path_, QStringLiteral("line %1").arg(at.line), QStringLiteral("text follows a closing quote"));
     } else {
-      while (c >= 0 && c != ',' && c != '\r' && c != '\n') {
-        field.bytes.push_back(static_cast<char>(c));
-        c = byteAt(++at.offset);
-      }
+      c = readPlainField(at, field.bytes);
     }
-    fields.push_back(std::move(field));
     if (c == ',') {
       ++at.offset;
       continue;
     }
+    fields.resize(count);
     if (c == '\r') at.offset += byteAt(at.offset + 1) == '\n' ? 2 : 1;
     else if (c == '\n') ++at.offset;
     if (c >= 0) ++at.line;
@@ -193,21 +241,27 @@ QString CsvReader::text(const std::string& bytes, int64_t line) const {
   return result;
 }
 
-LocalRow CsvReader::convert(const std::vector<Field>& fields, int64_t line) {
-  const size_t columns = schema_.columns.size();
-  if (fields.size() != columns)
+// The first `columns` values of a parsed record into `row` (sized to all
+// columns; the others are left NULL).
+void CsvReader::convert(const std::vector<Field>& fields, int64_t line, size_t columns, LocalRow& row) {
+  const size_t all = schema_.columns.size();
+  if (fields.size() != all)
     throwFileError(path_, QStringLiteral("line %1").arg(line),
-                   QStringLiteral("%1 fields where the header has %2").arg(fields.size()).arg(columns));
-  LocalRow row(static_cast<int>(columns));
-  for (size_t i = 0; i < columns; ++i) {
+                   QStringLiteral("%1 fields where the header has %2").arg(fields.size()).arg(all));
+  row.resize(static_cast<int>(all));
+  for (size_t i = 0; i < all; ++i) {
+    QVariant& value = row[static_cast<int>(i)];
     const Field& field = fields[i];
-    if (field.bytes.empty() && !field.quoted) continue;  // NULL
+    if (i >= columns || (field.bytes.empty() && !field.quoted)) {  // NULL
+      value = QVariant();
+      continue;
+    }
     const LocalColumn& column = schema_.columns[i];
+    if (csvPlainValue(column.kind, field.bytes, value)) continue;
     QString error;
-    if (!csvValue(column.kind, text(field.bytes, line), row[static_cast<int>(i)], &error))
+    if (!csvValue(column.kind, text(field.bytes, line), value, &error))
       throwFileError(path_, QStringLiteral("line %1, column %2").arg(line).arg(column.name), error);
   }
-  return row;
 }
 
 // Moves the cursor to the known record start nearest before record n when
@@ -263,9 +317,11 @@ bool CsvReader::locate(int64_t n) {
   return true;
 }
 
-bool CsvReader::readRow(int64_t n, LocalRow& out) {
+bool CsvReader::readRow(int64_t n, LocalRow& out) { return readLeading(n, schema_.columns.size(), out); }
+
+bool CsvReader::readLeading(int64_t n, size_t columns, LocalRow& out) {
   if (!locate(n)) return false;
-  out = convert(fields_, cursor_.line);
+  convert(fields_, cursor_.line, columns, out);
   return true;
 }
 

@@ -39,6 +39,9 @@ class CsvReader {
   // Record n into `out`; false when the file holds fewer records. EngineError
   // naming the line when it is damaged.
   bool readRow(int64_t n, LocalRow& out);
+  // As readRow(), converting only the first `columns` values (the others
+  // NULL): enough for a key, at a fraction of the cost.
+  bool readLeading(int64_t n, size_t columns, LocalRow& out);
   // Whether record n exists (parses the file up to it, converts nothing).
   bool exists(int64_t n) { return locate(n); }
   bool changedOnDisk() const;
@@ -53,10 +56,13 @@ class CsvReader {
     bool quoted = false;
   };
   bool readRecord(Position& at, std::vector<Field>& fields);
+  const char* window(int64_t offset, int64_t& available);
+  int readPlainField(Position& at, std::string& bytes);
+  void readQuotedField(Position& at, std::string& bytes, int64_t startLine);
   void jumpNear(int64_t n);
   void noteRecordRead();  // the cursor passed one record
   bool locate(int64_t n);
-  LocalRow convert(const std::vector<Field>& fields, int64_t line);
+  void convert(const std::vector<Field>& fields, int64_t line, size_t columns, LocalRow& row);
   QString text(const std::string& bytes, int64_t line) const;
   int byteAt(int64_t offset);
 

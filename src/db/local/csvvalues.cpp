@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QTime>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <optional>
 
@@ -13,7 +14,19 @@
 namespace korvel::db::local {
 namespace {
 
-QString dateText(QDate date) { return date.toString(QStringLiteral("yyyy/MM/dd")); }
+// yyyy/MM/dd, written by hand for years 1 to 9999 (every row of an export
+// has dates; QDate::toString costs more than the rest of the row).
+QString dateText(QDate date) {
+  int year = 0, month = 0, day = 0;
+  date.getDate(&year, &month, &day);
+  if (year < 1 || year > 9999) return date.toString(QStringLiteral("yyyy/MM/dd"));
+  const char16_t text[10] = {char16_t(u'0' + year / 1000),      char16_t(u'0' + year / 100 % 10),
+                             char16_t(u'0' + year / 10 % 10),   char16_t(u'0' + year % 10),
+                             u'/',                              char16_t(u'0' + month / 10),
+                             char16_t(u'0' + month % 10),       u'/',
+                             char16_t(u'0' + day / 10),         char16_t(u'0' + day % 10)};
+  return QString(reinterpret_cast<const QChar*>(text), 10);
+}
 
 QString timeText(QTime time) {
   return time.toString(time.msec() ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"));
@@ -42,7 +55,78 @@ bool parseTime(const QString& text, QTime& out) {
   return out.isValid();
 }
 
+bool isAsciiSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+std::string_view trimmedAscii(std::string_view bytes) {
+  while (!bytes.empty() && isAsciiSpace(bytes.front())) bytes.remove_prefix(1);
+  while (!bytes.empty() && isAsciiSpace(bytes.back())) bytes.remove_suffix(1);
+  return bytes;
+}
+
+// 1 to `most` ASCII digits at `at`, which moves past them.
+bool takeDigits(std::string_view text, size_t& at, size_t most, int& value) {
+  const size_t start = at;
+  value = 0;
+  while (at < text.size() && at - start < most && text[at] >= '0' && text[at] <= '9') value = value * 10 + (text[at++] - '0');
+  return at > start && (at == text.size() || text[at] < '0' || text[at] > '9');
+}
+
+// The date pattern parseDate() accepts (digits 1-4, 1-2, 1-2 joined by
+// '/' or '-'), in ASCII.
+bool plainDate(std::string_view text, QDate& out) {
+  size_t at = 0;
+  int year = 0, month = 0, day = 0;
+  const auto separator = [&] {
+    if (at >= text.size() || (text[at] != '/' && text[at] != '-')) return false;
+    ++at;
+    return true;
+  };
+  if (!takeDigits(text, at, 4, year) || !separator() || !takeDigits(text, at, 2, month) || !separator() ||
+      !takeDigits(text, at, 2, day) || at != text.size())
+    return false;
+  out = QDate(year, month, day);
+  return out.isValid();
+}
+
 }  // namespace
+
+bool csvPlainValue(FieldKind kind, std::string_view bytes, QVariant& out) {
+  for (const char c : bytes)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  const std::string_view t = trimmedAscii(bytes);
+  if (t.empty()) return false;
+  // from_chars takes neither a '+' nor what QString's conversions would
+  // read otherwise; such text is left to csvValue().
+  switch (kind) {
+    case FieldKind::Smallint:
+    case FieldKind::Integer: {
+      long long v = 0;
+      const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), v);
+      if (error != std::errc() || end != t.data() + t.size()) return false;
+      if (kind == FieldKind::Smallint && (v < -32768 || v > 32767)) return false;
+      out = kind == FieldKind::Smallint || (v >= INT_MIN && v <= INT_MAX) ? QVariant(int(v)) : QVariant(qlonglong(v));
+      return true;
+    }
+    case FieldKind::Float:
+    case FieldKind::Currency: {
+      // Plain decimal notation only: digits, one point, an exponent.
+      for (const char c : t)
+        if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == 'e' || c == 'E')) return false;
+      double v = 0;
+      const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), v);
+      if (error != std::errc() || end != t.data() + t.size() || !std::isfinite(v)) return false;
+      out = v;
+      return true;
+    }
+    case FieldKind::Date: {
+      QDate date;
+      if (!plainDate(t, date)) return false;
+      out = date;
+      return true;
+    }
+    default: return false;
+  }
+}
 
 bool csvText(FieldKind kind, const QVariant& value, QString& out, QString* error) {
   const auto refuse = [&](const QString& why) {

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <string_view>
 
 #include "db/fieldkind.h"
 
@@ -18,5 +19,10 @@ namespace korvel::db::local {
 bool csvText(FieldKind kind, const QVariant& value, QString& out, QString* error);
 // The value of a field's text. False (with *error) when it is not a value of the kind.
 bool csvValue(FieldKind kind, const QString& text, QVariant& out, QString* error);
+// csvValue() straight from the field's bytes, for the common case of ASCII
+// numbers and dates, without making a QString. False when the bytes are
+// not such a plain value: csvValue() then decides (and words any error).
+// Where it returns true, the value is the one csvValue() gives.
+bool csvPlainValue(FieldKind kind, std::string_view bytes, QVariant& out);
 
 }  // namespace korvel::db::local

@@ -171,7 +171,7 @@ class CsvFile final : public LocalFile {
   int64_t knownCount() const override { return -1; }
   std::string keyOf(int64_t n) override {
     LocalRow row;
-    if (!reader_.readRow(n, row)) throwFileError(reader_.path(), {}, QStringLiteral("no record %1").arg(n + 1));
+    if (!reader_.readLeading(n, static_cast<size_t>(keyColumns()), row)) throwFileError(reader_.path(), {}, QStringLiteral("no record %1").arg(n + 1));
     return keyBytes(row, columns(), keyColumns());
   }
   bool changedOnDisk() const override { return reader_.changedOnDisk(); }

@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "db/local/csvtable.h"
+#include "db/local/csvvalues.h"
 
 using namespace korvel::db;
 using namespace korvel::db::local;
@@ -118,6 +119,50 @@ TEST_F(CsvFiles, RandomAccessAgreesWithTheWalk) {
   EXPECT_EQ(reader.rowCount(), 3000);
   EXPECT_EQ(reader.row(2003)[1].toString(), QStringLiteral("t2003"));
   EXPECT_EQ(reader.row(2002)[1].toString(), QStringLiteral("line\nbreak 2002"));
+}
+
+// Fields longer than the reader's 1 MiB buffer, and line breaks of every
+// kind inside quotes where a buffer ends: values whole, lines counted.
+TEST_F(CsvFiles, FieldsAcrossTheReadBufferKeepTheirBytesAndLineNumbers) {
+  const int mib = 1 << 20;
+  QByteArray text = "A,B\n1,\"";
+  const int boundary = mib - text.size();
+  QByteArray quoted(boundary - 1, 'x');
+  quoted += "\r";                        // the buffer ends after this lone CR
+  quoted += QByteArray(mib / 2, 'y') + "\r\n\"\"\rz";  // CR LF, a doubled quote, a lone CR
+  text += quoted + "\"\n" + QByteArray(mib + 10, 'p') + ",plain\n3,\"open\n";
+  writeFile(QStringLiteral("wide.csv"), text);
+  CsvReader reader(path(QStringLiteral("wide.csv")));
+  QByteArray expected = quoted;
+  expected.replace("\"\"", "\"");
+  EXPECT_EQ(reader.row(0)[1].toString().toLatin1(), expected);
+  EXPECT_EQ(reader.row(1)[0].toString().size(), mib + 10);
+  EXPECT_EQ(reader.row(1)[1].toString(), QStringLiteral("plain"));
+  // The first record spans lines 2 to 5 (three breaks inside its quotes),
+  // the second is line 6: the damaged third starts on line 7.
+  EXPECT_EQ(readAllRows(QStringLiteral("wide.csv")), path(QStringLiteral("wide.csv")) + QStringLiteral(", line 7: a quoted field is not closed"));
+}
+
+// The short cut for plain ASCII numbers and dates gives what the general
+// conversion gives, and leaves to it whatever it does not read alike.
+TEST(CsvValues, PlainValuesAgreeWithTheGeneralConversion) {
+  const std::vector<std::string> inputs = {"0", "-0", "42", " 42 ", "007", "+5", "2147483647", "2147483648",
+                                           "-2147483649", "32767", "32768", "-32769", "1.25", "-1.5e3", ".5", "5.",
+                                           "-.5", "1e400", "1E5", "1e+5", "inf", "nan", "0x10", "1,000", "12a", "",
+                                           " ", "-", "2024/01/31", "2024-1-3", "2024/01-31", "99999/1/1", "2023/02/29",
+                                           "1/1/1", "2024/1/1 ", "２０２４/1/1", "2024/13/01", "9999/12/31"};
+  int taken = 0;
+  for (FieldKind kind : {FieldKind::Smallint, FieldKind::Integer, FieldKind::Float, FieldKind::Currency, FieldKind::Date})
+    for (const std::string& input : inputs) {
+      QVariant plain, general;
+      if (!csvPlainValue(kind, input, plain)) continue;
+      ++taken;
+      ASSERT_TRUE(csvValue(kind, QString::fromStdString(input), general, nullptr)) << input;
+      EXPECT_EQ(plain.typeId(), general.typeId()) << input;
+      EXPECT_EQ(plain, general) << input;
+      if (plain.typeId() == QMetaType::Double) EXPECT_EQ(std::signbit(plain.toDouble()), std::signbit(general.toDouble())) << input;
+    }
+  EXPECT_GT(taken, 30);  // the common forms do take the short cut
 }
 
 TEST_F(CsvFiles, DamagedFilesNameTheirLine) {
