@@ -72,6 +72,27 @@ bool confirmReplacing(const Destination& destination) {
                           PromptYes | PromptNo | promptDefault(PromptNo)) == PromptYes;
 }
 
+// Every row of `reader` into `writer` in the destination's column order
+// (not yet committed), unless stopped through `progress`.
+BatchMoveOutcome copyRows(RowReader& reader, RowWriter& writer, const std::vector<int>& order,
+                                         const BatchMoveProgress& progress, int64_t total) {
+  QElapsedTimer sinceReport;
+  sinceReport.start();
+  LocalRow row, ordered(static_cast<int>(order.size()));
+  int64_t copied = 0;
+  while (reader.next(row)) {
+    for (size_t i = 0; i < order.size(); ++i) ordered[static_cast<int>(i)] = row.value(order[i]);
+    writer.append(ordered, copied);
+    ++copied;
+    if (progress && copied % kClockEvery == 0 && sinceReport.elapsed() >= kProgressMs) {
+      if (!progress(copied, total)) return BatchMoveOutcome{BatchMoveResult::Stopped, copied};
+      sinceReport.restart();
+    }
+  }
+  if (progress && !progress(copied, total)) return BatchMoveOutcome{BatchMoveResult::Stopped, copied};
+  return BatchMoveOutcome{BatchMoveResult::Copied, copied};
+}
+
 }  // namespace
 
 BatchMoveOutcome batchMove(Table& source, Table& destination, const BatchMoveProgress& progress) {
@@ -95,24 +116,24 @@ BatchMoveOutcome batchMove(Table& source, Table& destination, const BatchMovePro
   // Rows already in the files' key order need no sorting on the way.
   bool keyFirst = true;
   for (int i = 0; i < def.keyColumns; ++i) keyFirst = keyFirst && order[static_cast<size_t>(i)] == i;
-  std::unique_ptr<RowWriter> writer = createRowWriter(destination, def, reader->inFileKeyOrder() && keyFirst);
+  const bool inKeyOrder = target.isFile && keyFirst && reader->inFileKeyOrder();
+  // A table of SQL read in key order mostly comes in the files' order too:
+  // the rows are then written straight on instead of sorted through a
+  // temporary file, and sorted after all should the order break.
+  bool expectKeyOrder = target.isFile && def.keyColumns > 0 && !inKeyOrder && reader->readInKeyOrder(true);
 
-  QElapsedTimer sinceReport;
-  sinceReport.start();
-  LocalRow row, ordered(static_cast<int>(order.size()));
-  int64_t copied = 0;
-  while (reader->next(row)) {
-    for (size_t i = 0; i < order.size(); ++i) ordered[static_cast<int>(i)] = row.value(order[i]);
-    writer->append(ordered, copied);
-    ++copied;
-    if (progress && copied % kClockEvery == 0 && sinceReport.elapsed() >= kProgressMs) {
-      if (!progress(copied, total)) return {BatchMoveResult::Stopped, copied};
-      sinceReport.restart();
+  for (;;) {
+    std::unique_ptr<RowWriter> writer = createRowWriter(destination, def, inKeyOrder, expectKeyOrder);
+    try {
+      const BatchMoveOutcome outcome = copyRows(*reader, *writer, order, progress, total);
+      if (outcome.result == BatchMoveResult::Copied) writer->commit();
+      return outcome;
+    } catch (const local::RowsOutOfKeyOrder&) {
+      writer.reset();  // removes what it wrote
+      reader->readInKeyOrder(false);
+      expectKeyOrder = false;
     }
   }
-  if (progress && !progress(copied, total)) return {BatchMoveResult::Stopped, copied};
-  writer->commit();
-  return {BatchMoveResult::Copied, copied};
 }
 
 }  // namespace korvel::db

@@ -31,17 +31,20 @@ const LocalDirectory::Table* tableFile(Table& table, LocalDirectory& directory, 
 
 class FileRowReader final : public RowReader {
  public:
-  FileRowReader(std::shared_ptr<local::LocalFile> file, bool ordered) : file_(std::move(file)) {
+  // `vtab` tells whether the file's records are in key order, which a CSV
+  // file answers only by reading it all: asked only when it matters.
+  explicit FileRowReader(local::LocalVirtualTable& vtab) : vtab_(vtab), file_(vtab.currentFile()) {
     columns_ = file_->columns();
     for (int i = 0; i < file_->keyColumns(); ++i) key_ << columns_[static_cast<size_t>(i)].name;
-    inFileKeyOrder_ = ordered;
     identity_ = QStringLiteral("file:") + file_->path();
   }
+  bool inFileKeyOrder() override { return vtab_.keyOrdered(); }
   bool next(LocalRow& row) override { return file_->readRow(next_++, row); }
   int64_t total() override { return file_->knownCount(); }
   void restart() override { next_ = 0; }
 
  private:
+  local::LocalVirtualTable& vtab_;
   std::shared_ptr<local::LocalFile> file_;
   int64_t next_ = 0;
 };
@@ -100,13 +103,24 @@ class SqlRowReader final : public RowReader {
     query_.finish();
     reading_ = false;
   }
+  bool readInKeyOrder(bool on) override {
+    if (key_.isEmpty()) return false;
+    inKeyOrder_ = on;
+    restart();
+    return true;
+  }
 
  private:
   void start(const QString& condition) {
     query_ = QSqlQuery(db_);
     query_.setForwardOnly(true);
-    execOrThrow(query_, QStringLiteral("SELECT * FROM %1%2").arg(driver_.quoteTable(table_), condition),
-                QStringLiteral("Cannot read %1").arg(table_.text()));
+    QString sql = QStringLiteral("SELECT * FROM %1%2").arg(driver_.quoteTable(table_), condition);
+    if (inKeyOrder_) {
+      QStringList names;
+      for (const QString& name : key_) names << driver_.quoteName(name);
+      sql += QStringLiteral(" ORDER BY ") + names.join(QStringLiteral(", "));
+    }
+    execOrThrow(query_, sql, QStringLiteral("Cannot read %1").arg(table_.text()));
   }
   QSqlDatabase db_;
   Driver& driver_;
@@ -115,14 +129,17 @@ class SqlRowReader final : public RowReader {
   std::vector<ColumnMeta> metas_;
   int64_t total_ = -1;
   bool reading_ = false;
+  bool inKeyOrder_ = false;
 };
 
 class FileRowWriter final : public RowWriter {
  public:
   FileRowWriter(std::shared_ptr<LocalDirectory> directory, const QString& path, LocalFileKind kind,
-                const LocalTableDef& def, bool rowsInKeyOrder)
+                const LocalTableDef& def, bool rowsInKeyOrder, bool expectKeyOrder)
       : directory_(std::move(directory)), path_(path), columns_(def.columns),
-        writer_(local::createLocalWriter(path, kind, def, rowsInKeyOrder)) {}
+        writer_(local::createLocalWriter(path, kind, def, rowsInKeyOrder || expectKeyOrder)) {
+    if (expectKeyOrder && !rowsInKeyOrder) writer_ = local::checkingKeyOrder(std::move(writer_), def);
+  }
   void append(const LocalRow& row, int64_t rowNumber) override {
     // Dates and times read from SQL arrive as the database's text; the
     // table files hold them as dates and times of their own, without a zone
@@ -225,7 +242,7 @@ std::unique_ptr<RowReader> openRowReader(Table& table) {
     if (!file) throw EngineError(QStringLiteral("Table %1 does not exist").arg(table.tableName()));
     // Changes not yet written are read through SQL, which sees them.
     if (file->vtab && !file->vtab->hasPendingChanges())
-      return std::make_unique<FileRowReader>(file->vtab->currentFile(), file->vtab->keyOrdered());
+      return std::make_unique<FileRowReader>(*file->vtab);
     return std::make_unique<SqlRowReader>(db, driver, TableName{QString(), file->name});
   }
   const std::optional<TableName> found = driver.findTable(db, table.tableName());
@@ -274,7 +291,8 @@ Destination inspectDestination(Table& table) {
   return destination;
 }
 
-std::unique_ptr<RowWriter> createRowWriter(Table& table, const LocalTableDef& def, bool rowsInKeyOrder) {
+std::unique_ptr<RowWriter> createRowWriter(Table& table, const LocalTableDef& def, bool rowsInKeyOrder,
+                                           bool expectKeyOrder) {
   Engine& engine = Engine::instance();
   QSqlDatabase db = engine.connection(table.databaseName());
   Driver& driver = engine.driver(table.databaseName());
@@ -289,7 +307,8 @@ std::unique_ptr<RowWriter> createRowWriter(Table& table, const LocalTableDef& de
     if (kind == LocalFileKind::Paradox)
       for (LocalColumn& column : fileDef.columns)
         if (column.kind == FieldKind::String && column.size <= 0) column.size = 255;
-    return std::make_unique<FileRowWriter>(directory, destination.description, kind, fileDef, rowsInKeyOrder);
+    return std::make_unique<FileRowWriter>(directory, destination.description, kind, fileDef, rowsInKeyOrder,
+                                           expectKeyOrder);
   }
   std::vector<FieldDef> fields;
   for (const LocalColumn& column : def.columns) fields.push_back({column.name, column.kind, column.size, column.required});

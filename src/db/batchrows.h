@@ -26,13 +26,19 @@ class RowReader {
   const std::vector<local::LocalColumn>& columns() const { return columns_; }
   // Names of the primary key's fields, in key order.
   const QStringList& key() const { return key_; }
-  // Rows come in ascending key order as the table files keep it.
-  bool inFileKeyOrder() const { return inFileKeyOrder_; }
+  // Rows come in ascending key order as the table files keep it (for a
+  // table file this may read it once to find out).
+  virtual bool inFileKeyOrder() { return false; }
   virtual bool next(local::LocalRow& row) = 0;
   // The number of rows, or -1 when it is not known without reading them.
   virtual int64_t total() = 0;
   // Reads the rows once more from the first (for a second pass).
   virtual void restart() = 0;
+  // Asks for the rows in ascending order of the primary key, from the
+  // first, where the source can give them so cheaply (a table of SQL, by
+  // its database's collation, which may differ from the files' order);
+  // false when it cannot. The order holds for restart() until asked off.
+  virtual bool readInKeyOrder(bool) { return false; }
   // Names the table read: its file, or its connection and name.
   const QString& identity() const { return identity_; }
   // The connection the rows are read through (empty for a table file), and
@@ -46,7 +52,6 @@ class RowReader {
   bool readsBesideStatements_ = true;
   std::vector<local::LocalColumn> columns_;
   QStringList key_;
-  bool inFileKeyOrder_ = false;
 };
 
 // The reader of `table` bound to an alias (or a directory, for a text table).
@@ -75,6 +80,9 @@ Destination inspectDestination(Table& table);
 // Creates the destination table for `def` (its key fields first, `key`
 // naming them) and returns its writer. `rowsInKeyOrder`: the rows will come
 // in the files' key order, so a table file needs no sorting.
-std::unique_ptr<RowWriter> createRowWriter(Table& table, const local::LocalTableDef& def, bool rowsInKeyOrder);
+// `expectKeyOrder`: they are likely to, and a table file's writer throws
+// local::RowsOutOfKeyOrder when they do not (nothing is then written).
+std::unique_ptr<RowWriter> createRowWriter(Table& table, const local::LocalTableDef& def, bool rowsInKeyOrder,
+                                           bool expectKeyOrder = false);
 
 }  // namespace korvel::db

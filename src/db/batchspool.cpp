@@ -18,7 +18,8 @@ class SpooledRowReader final : public RowReader {
     connection_ = source.connection();
     columns_ = source.columns();
     key_ = source.key();
-    inFileKeyOrder_ = source.inFileKeyOrder();
+    // Only tables of SQL are spooled: their rows are in no table file's key
+    // order (inFileKeyOrder() stays false).
     file_.setFileTemplate(QDir::tempPath() + QStringLiteral("/korvel-copy-XXXXXX"));
     if (!file_.open()) fail(file_.errorString());
     stream_.setDevice(&file_);

@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 #include "db/batchmove.h"
 #include "db/local/localfile.h"
@@ -188,6 +189,47 @@ TEST_F(BatchMoveTest, AStoppedOrRefusedCopyLeavesTheDestinationAsItWas) {
     EXPECT_TRUE(e.lastMessage().contains(u"row 2")) << e.lastMessage().toStdString();
   }
   EXPECT_EQ(bytes(QStringLiteral("OLD.DB")), oldFile);
+}
+
+// A table of SQL is read in key order and written straight into a table
+// file; where the database's order is not the files' order (a collation
+// that ignores case), the rows are sorted after all. Either way the file
+// holds every row in key order and nothing is left behind.
+TEST_F(BatchMoveTest, RowsOfSqlTablesLandInKeyOrderWhateverTheDatabaseOrder) {
+  QStringList aliases{QStringLiteral("LITE")};
+  if (!pgConnectionString().isEmpty()) aliases << QStringLiteral("PG");
+  for (const QString& alias : aliases) {
+    SCOPED_TRACE(alias.toStdString());
+    const bool lite = alias == QStringLiteral("LITE");
+    exec(alias, QStringLiteral("DROP TABLE IF EXISTS byint"));
+    exec(alias, QStringLiteral("DROP TABLE IF EXISTS bytext"));
+    exec(alias, QStringLiteral("CREATE TABLE byint (K INTEGER PRIMARY KEY, T VARCHAR(10))"));
+    exec(alias, QStringLiteral("INSERT INTO byint VALUES (30, 'c'), (-5, 'a'), (7, 'b'), (1000, 'd')"));
+    exec(alias, lite ? QStringLiteral("CREATE TABLE bytext (K VARCHAR(5) COLLATE NOCASE PRIMARY KEY, N INTEGER)")
+                     : QStringLiteral("CREATE TABLE bytext (K VARCHAR(5) PRIMARY KEY, N INTEGER)"));
+    exec(alias, QStringLiteral("INSERT INTO bytext VALUES ('c', 1), ('B', 2), ('a', 3), ('あ', 4), ('D', 5)"));
+    for (const QString& to : {QStringLiteral("INTS.DB"), QStringLiteral("ints.csv")}) {
+      prompt_.messageAnswers = {PromptYes};
+      ASSERT_EQ(copy(alias, QStringLiteral("byint"), QStringLiteral("FILES"), to).rows, 4);
+      auto file = local::LocalFile::open(tableFile(to), local::localFileKindOf(to));
+      QStringList got;
+      LocalRow row;
+      for (int64_t n = 0; file->readRow(n, row); ++n) got << row[0].toString() + row[1].toString();
+      EXPECT_EQ(got, (QStringList{"-5a", "7b", "30c", "1000d"}));
+    }
+    for (const QString& to : {QStringLiteral("TEXTS.DB"), QStringLiteral("texts.csv")}) {
+      prompt_.messageAnswers = {PromptYes};
+      ASSERT_EQ(copy(alias, QStringLiteral("bytext"), QStringLiteral("FILES"), to).rows, 5);
+      auto file = local::LocalFile::open(tableFile(to), local::localFileKindOf(to));
+      QStringList got;
+      LocalRow row;
+      for (int64_t n = 0; file->readRow(n, row); ++n) got << row[0].toString() + row[1].toString();
+      EXPECT_EQ(got, (QStringList{"B2", "D5", "a3", "c1", QStringLiteral("あ4")}));
+    }
+    // Temporary files (named with a leading dot) are all gone.
+    EXPECT_EQ(QDir(tables()).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression(QStringLiteral("^\\."))),
+              QStringList());
+  }
 }
 
 TEST_F(BatchMoveTest, TextOfAPlainCsvFileGetsFieldsThatHoldIt) {

@@ -103,6 +103,26 @@ class SortingWriter final : public LocalWriter {
   bool finished_ = false;
 };
 
+class KeyOrderCheck final : public LocalWriter {
+ public:
+  KeyOrderCheck(std::unique_ptr<LocalWriter> inner, const LocalTableDef& def) : inner_(std::move(inner)), def_(def) {}
+  void append(const LocalRow& row, int64_t rowNumber) override {
+    std::string key = keyBytes(row, def_.columns, def_.keyColumns);
+    if (any_ && !(last_ < key)) throw RowsOutOfKeyOrder{};
+    inner_->append(row, rowNumber);
+    last_ = std::move(key);
+    any_ = true;
+  }
+  void finish() override { inner_->finish(); }
+  void commit() override { inner_->commit(); }
+
+ private:
+  std::unique_ptr<LocalWriter> inner_;
+  LocalTableDef def_;
+  std::string last_;
+  bool any_ = false;
+};
+
 // A pxlib document with no file, to encode field values.
 struct EncodingDocument {
   pxdoc_t* doc = PX_new();
@@ -213,6 +233,11 @@ std::shared_ptr<LocalFile> LocalFile::open(const QString& path, LocalFileKind ki
     return std::make_shared<ParadoxFile>(path);
   }
   return std::make_shared<CsvFile>(path);
+}
+
+std::unique_ptr<LocalWriter> checkingKeyOrder(std::unique_ptr<LocalWriter> inner, const LocalTableDef& def) {
+  if (def.keyColumns == 0) return inner;
+  return std::make_unique<KeyOrderCheck>(std::move(inner), def);
 }
 
 LocalFileKind localFileKindOf(const QString& path) {

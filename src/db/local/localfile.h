@@ -78,6 +78,16 @@ class LocalFile {
 std::unique_ptr<LocalWriter> createLocalWriter(const QString& path, LocalFileKind kind, const LocalTableDef& def,
                                                bool rowsInKeyOrder = false);
 
+// Thrown by a writer made by checkingKeyOrder() at the first row whose key
+// does not come after the key of the row before it.
+struct RowsOutOfKeyOrder {};
+
+// `inner` (made for rows in key order), checking that they are: rows whose
+// order is only likely (read through an ORDER BY of another database,
+// whose collation may differ) are written straight on, and the caller
+// starts over with sorting when the order breaks.
+std::unique_ptr<LocalWriter> checkingKeyOrder(std::unique_ptr<LocalWriter> inner, const LocalTableDef& def);
+
 // The kind of a table file by its extension (.DB Paradox, anything else CSV).
 LocalFileKind localFileKindOf(const QString& path);
 
