@@ -1,5 +1,7 @@
 #include "common/codepage.h"
 
+#include "common/cp932table.h"
+
 #include <iconv.h>
 
 #include <cerrno>
@@ -65,6 +67,7 @@ bool tryToCp932(const QString& text, std::string& out, int* badIndex) {
     for (qsizetype i = 0; i < text.size(); ++i) out[static_cast<size_t>(i)] = static_cast<char>(text[i].unicode());
     return true;
   }
+  if (cp932::encode(text, out)) return true;  // else iconv says which character has no form
   std::lock_guard guard(g_lock);
   iconv_t cd = toCp932Descriptor();
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -111,6 +114,8 @@ QString fromCp932(std::string_view bytes, int* firstBad) {
   QString result;
   if (bytes.empty()) return result;
   if (isAscii(bytes)) return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  if (cp932::decode(bytes, result)) return result;
+  result.clear();  // iconv replaces what is not CP932 and says where
   std::lock_guard guard(g_lock);
   iconv_t cd = fromCp932Descriptor();
   iconv(cd, nullptr, nullptr, nullptr, nullptr);

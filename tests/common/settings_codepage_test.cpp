@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <QTemporaryDir>
+#include <iconv.h>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -265,6 +266,53 @@ TEST(CodePage, UndecodableBytesBecomeReplacementCharacters) {
   EXPECT_TRUE(text.startsWith(QStringLiteral("A\uFFFD")));
   EXPECT_TRUE(text.contains(QLatin1Char('B')));
   EXPECT_TRUE(text.endsWith(QChar(0xFFFD)));
+}
+
+// Every character of code page 932, converted both ways inside a text,
+// agrees with iconv converting the same text on its own (the conversions
+// go through tables made from it).
+TEST(CodePage, EveryCharacterConvertsAsIconvConvertsIt) {
+  const auto viaIconv = [](const char* to, const char* from, const std::string& in, std::string& out) {
+    const iconv_t cd = iconv_open(to, from);
+    out.assign(in.size() * 2 + 8, '\0');
+    auto* src = const_cast<char*>(in.data());
+    char* dst = out.data();
+    size_t inLeft = in.size(), outLeft = out.size();
+    const bool ok = iconv(cd, &src, &inLeft, &dst, &outLeft) != static_cast<size_t>(-1);
+    iconv_close(cd);
+    out.resize(out.size() - outLeft);
+    return ok;
+  };
+  int pairs = 0;
+  for (int lead = 0x80; lead <= 0xFF; ++lead)
+    for (int trail = 0x00; trail <= 0xFF; ++trail) {
+      const std::string bytes = std::string("A") + char(lead) + char(trail) + "\xB1z";
+      std::string utf16;
+      if (!viaIconv("UTF-16LE", "CP932", bytes, utf16)) continue;
+      ++pairs;
+      const QString want(reinterpret_cast<const QChar*>(utf16.data()), static_cast<qsizetype>(utf16.size() / 2));
+      int bad = -2;
+      ASSERT_EQ(korvel::fromCp932(bytes, &bad), want) << lead << " " << trail;
+      EXPECT_EQ(bad, -1);
+    }
+  EXPECT_GT(pairs, 7000);
+  int encodable = 0;
+  for (char16_t c = 0x80; c < 0xFFFF; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    const QString text = QStringLiteral("a") + QChar(c) + QStringLiteral("ｱ");
+    const std::string utf16(reinterpret_cast<const char*>(text.utf16()), static_cast<size_t>(text.size()) * 2);
+    std::string want, got;
+    int bad = -2;
+    const bool expected = viaIconv("CP932", "UTF-16LE", utf16, want);
+    ASSERT_EQ(korvel::tryToCp932(text, got, &bad), expected) << int(c);
+    if (expected) {
+      ++encodable;
+      EXPECT_EQ(got, want) << int(c);
+    } else {
+      EXPECT_EQ(bad, 1) << int(c);
+    }
+  }
+  EXPECT_GT(encodable, 7000);
 }
 
 }  // namespace
