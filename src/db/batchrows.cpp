@@ -93,7 +93,7 @@ class SqlRowReader final : public RowReader {
     }
     // Read as the grid reads them: exact numerics and dates as the server
     // wrote them, never through a double or a Qt date.
-    const QVector<QVariant> raw = driver_.readRow(query_);
+    const QVector<QVariant> raw = driver_.readRow(query_, static_cast<int>(metas_.size()));
     row.resize(static_cast<int>(metas_.size()));
     for (int i = 0; i < row.size(); ++i) row[i] = valueFromDriver(metas_[static_cast<size_t>(i)].kind, raw.value(i));
     return true;

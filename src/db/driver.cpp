@@ -27,8 +27,9 @@ std::unique_ptr<Driver> Driver::create(const QString& aliasType) {
 
 QVariant Driver::toDriver(FieldKind, const QVariant& value) const { return value; }
 
-QVector<QVariant> Driver::readRow(QSqlQuery& query) const {
-  const int columns = query.record().count();
+QVector<QVariant> Driver::readRow(QSqlQuery& query) const { return readRow(query, query.record().count()); }
+
+QVector<QVariant> Driver::readRow(QSqlQuery& query, int columns) const {
   QVector<QVariant> row(columns);
   for (int i = 0; i < columns; ++i) row[i] = query.value(i);
   return row;

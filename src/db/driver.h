@@ -116,7 +116,10 @@ class Driver {
   // The value to bind for a field value of `kind`.
   virtual QVariant toDriver(FieldKind kind, const QVariant& value) const;
   // The values of the query's current row, as the engine holds them.
-  virtual QVector<QVariant> readRow(QSqlQuery& query) const;
+  QVector<QVariant> readRow(QSqlQuery& query) const;
+  // The same for a result of `columns` columns: callers reading many rows
+  // count them once (QSqlQuery::record() builds every field anew per call).
+  virtual QVector<QVariant> readRow(QSqlQuery& query, int columns) const;
   // Column type text for a field definition in CREATE TABLE.
   virtual QString columnType(const FieldDef& def) const = 0;
 

@@ -135,15 +135,14 @@ bool PostgresDriver::isView(const QSqlDatabase& db, const TableName& table) {
 // Qt's driver reads NUMERIC through a double, drops a time's digits past the
 // millisecond and its zone, and cannot read years past 9999 or BC: those
 // columns are taken as the server's text, straight from the result.
-QVector<QVariant> PostgresDriver::readRow(QSqlQuery& query) const {
+QVector<QVariant> PostgresDriver::readRow(QSqlQuery& query, int columns) const {
   const QVariant handle = query.result() ? query.result()->handle() : QVariant();
   // Qt registers the handle under the struct's own name.
   if (!handle.isValid() || (qstrcmp(handle.typeName(), "pg_result*") != 0 && qstrcmp(handle.typeName(), "PGresult*") != 0))
-    return Driver::readRow(query);
+    return Driver::readRow(query, columns);
   const PGresult* result = *static_cast<PGresult* const*>(handle.constData());
-  if (!result) return Driver::readRow(query);
+  if (!result) return Driver::readRow(query, columns);
   const int row = query.isForwardOnly() ? 0 : query.at();
-  const int columns = PQnfields(result);
   QVector<QVariant> values(columns);
   for (int i = 0; i < columns; ++i) {
     switch (PQftype(result, i)) {

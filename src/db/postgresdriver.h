@@ -28,7 +28,8 @@ class PostgresDriver final : public Driver {
   RunSafety runSafety() const override { return RunSafety::Savepoints; }
   QString columnType(const FieldDef& def) const override;
   // Exact numerics, money, dates and times as the server wrote them.
-  QVector<QVariant> readRow(QSqlQuery& query) const override;
+  using Driver::readRow;
+  QVector<QVariant> readRow(QSqlQuery& query, int columns) const override;
   std::vector<IndexDef> indexes(const QSqlDatabase& db, const TableName& table) override;
 
   // Shared with the ODBC driver when the source is a PostgreSQL server.
