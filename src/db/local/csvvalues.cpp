@@ -90,6 +90,17 @@ bool plainDate(std::string_view text, QDate& out) {
 
 }  // namespace
 
+// Whether `text` is a plain ASCII number csvPlainValue() reads (checking
+// it that way costs far less than QString's conversion).
+static bool plainNumberText(FieldKind kind, const QString& text, QVariant& out) {
+  std::string bytes(static_cast<size_t>(text.size()), '\0');
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i].unicode() >= 0x80) return false;
+    bytes[static_cast<size_t>(i)] = static_cast<char>(text[i].unicode());
+  }
+  return csvPlainValue(kind, bytes, out);
+}
+
 bool csvPlainValue(FieldKind kind, std::string_view bytes, QVariant& out) {
   for (const char c : bytes)
     if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -149,7 +160,8 @@ bool csvText(FieldKind kind, const QVariant& value, QString& out, QString* error
     case FieldKind::Decimal: {
       if (value.typeId() == QMetaType::QString) {  // exact decimal text stays as it is
         QVariant parsed;
-        if (!csvValue(kind, value.toString(), parsed, error)) return false;
+        if (!plainNumberText(kind, value.toString(), parsed) && !csvValue(kind, value.toString(), parsed, error))
+          return false;
         out = kind == FieldKind::Decimal ? parsed.toString() : value.toString().trimmed();
         return true;
       }
