@@ -340,7 +340,7 @@ TEST_F(BatchMoveTest, ACopyWithinOneAliasReadsEveryRowAndStopsCleanly) {
       EXPECT_EQ(count(alias, quotedTarget), 1);
       EXPECT_EQ(count(alias, quotedTarget + QStringLiteral(" WHERE OLD = 7")), 1);
     }
-    EXPECT_EQ(reported, 1000);
+    EXPECT_GE(reported, 1000);  // progress is told by time: the stop comes at the first report past 1000
 
     int64_t lastTotal = 0;
     const auto watch = [&](int64_t, int64_t total) {
