@@ -56,6 +56,19 @@ bool writeAll(int fd, const char* data, size_t size) {
 CsvReader::CsvReader(const QString& path) : path_(path) {
   fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) throwFileError(path, {}, systemError());
+  // A damaged file is refused by an exception from here on, and a
+  // constructor that throws runs no destructor: the file is closed here.
+  try {
+    readHeader();
+  } catch (...) {
+    ::close(fd_);
+    fd_ = -1;
+    throw;
+  }
+}
+
+void CsvReader::readHeader() {
+  const QString& path = path_;
   if (!fileStamp(path, size_, modified_)) throwFileError(path, {}, systemError());
   const std::optional<CsvSchema> schema = readCsvSchema(schemaPathFor(path));
   hasSchemaFile_ = schema.has_value();

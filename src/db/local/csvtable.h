@@ -55,6 +55,7 @@ class CsvReader {
     std::string bytes;
     bool quoted = false;
   };
+  void readHeader();
   bool readRecord(Position& at, std::vector<Field>& fields);
   const char* window(int64_t offset, int64_t& available);
   int readPlainField(Position& at, std::string& bytes);

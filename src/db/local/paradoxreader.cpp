@@ -121,6 +121,19 @@ struct ParadoxReader::Pxlib {
 ParadoxReader::ParadoxReader(const QString& path) : path_(path), px_(std::make_unique<Pxlib>()) {
   fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) throwFileError(path, {}, QString::fromLocal8Bit(strerror(errno)));
+  // A damaged file is refused by an exception from here on, and a
+  // constructor that throws runs no destructor: the file is closed here.
+  try {
+    readHeader();
+  } catch (...) {
+    ::close(fd_);
+    fd_ = -1;
+    throw;
+  }
+}
+
+void ParadoxReader::readHeader() {
+  const QString& path = path_;
   if (const QString problem = fileStamp(fd_, fileSize_, modified_); !problem.isEmpty())
     throwFileError(path, {}, problem);
   std::string head(static_cast<size_t>(std::min<int64_t>(fileSize_, kHeadBytes)), '\0');

@@ -58,6 +58,7 @@ class ParadoxReader {
   bool hasMemo() const;
 
  private:
+  void readHeader();
   struct Block {
     int64_t offset;    // of the block in the file
     int64_t first;     // number of its first record

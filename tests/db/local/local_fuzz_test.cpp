@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <random>
@@ -73,6 +74,8 @@ TEST(LocalFuzzRandomized, MutatedFilesGiveErrorsNeverCrashes) {
                          "2,\"1999-12-31\",,\"\",F,-2e10\r\n"
                          "3,,,,,\r\n\"4\",2000/2/29,2000/02/29T23:59:59.999,23:59:59.5,0,0\r\n";
   std::mt19937 rng(20240131);
+  const auto openFiles = [] { return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size(); };
+  const auto filesBefore = openFiles();
   int readWhole = 0;
   for (int i = 0; i < 1500; ++i) {
     const auto target = static_cast<localfuzz::Target>(i % 3);
@@ -84,6 +87,7 @@ TEST(LocalFuzzRandomized, MutatedFilesGiveErrorsNeverCrashes) {
   // Some mutations leave a readable file (a changed text byte): the readers
   // were really exercised, not stopped at the first check every time.
   EXPECT_GT(readWhole, 50);
+  EXPECT_EQ(openFiles(), filesBefore);  // a refused file is closed too
   EXPECT_TRUE(localfuzz::readAsFile(dir.path(), localfuzz::Target::Paradox,
                                     reinterpret_cast<const uint8_t*>(paradox.constData()), static_cast<size_t>(paradox.size())));
 }
