@@ -1,6 +1,6 @@
 #pragma once
 // Texts the table information window puts on the clipboard: the field
-// listing (optionally shaped for a specification sheet), the plain copy of
+// listing (optionally in the 仕様書用 layout for design documents), the plain copy of
 // grid and index list, and a SELECT statement over the fields.
 
 #include <QString>
