@@ -10,6 +10,7 @@
 
 #include "db/aliasregistry.h"
 #include "db/engineerror.h"
+#include "db/nativehandle.h"
 #include "db/local/localdirectory.h"
 #include "db/local/localvtab.h"
 #include "db/local/paradoxsql.h"
@@ -24,9 +25,7 @@ using local::LocalFileKind;
 using local::LocalTableDef;
 
 sqlite3* handleOf(const QSqlDatabase& db) {
-  const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-  if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) return nullptr;
-  return *static_cast<sqlite3* const*>(handle.constData());
+  return db.driver() ? nativeHandle<sqlite3>(db.driver()->handle(), "sqlite3*") : nullptr;
 }
 
 // The table definition of field definitions whose key fields come first.
@@ -180,9 +179,8 @@ void DirectoryDriver::addPrimaryKey(QSqlDatabase&, const TableName& table, const
 
 std::vector<ColumnMeta> DirectoryDriver::describe(const QSqlQuery& query) const {
   std::vector<ColumnMeta> columns = SqliteDriver::describe(query);
-  const QVariant handle = query.result() ? query.result()->handle() : QVariant();
-  if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3_stmt*") != 0) return columns;
-  auto* stmt = *static_cast<sqlite3_stmt* const*>(handle.constData());
+  auto* stmt = query.result() ? nativeHandle<sqlite3_stmt>(query.result()->handle(), "sqlite3_stmt*") : nullptr;
+  if (!stmt) return columns;
   // Fields taken straight from a table file have the file's kind and size.
   for (size_t i = 0; i < columns.size(); ++i) {
     const char* table = sqlite3_column_table_name(stmt, static_cast<int>(i));

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "db/aliasregistry.h"
+#include "db/nativehandle.h"
 #include "db/serverlogin.h"
 
 namespace korvel::db {
@@ -138,9 +139,8 @@ bool PostgresDriver::isView(const QSqlDatabase& db, const TableName& table) {
 QVector<QVariant> PostgresDriver::readRow(QSqlQuery& query, int columns) const {
   const QVariant handle = query.result() ? query.result()->handle() : QVariant();
   // Qt registers the handle under the struct's own name.
-  if (!handle.isValid() || (qstrcmp(handle.typeName(), "pg_result*") != 0 && qstrcmp(handle.typeName(), "PGresult*") != 0))
-    return Driver::readRow(query, columns);
-  const PGresult* result = *static_cast<PGresult* const*>(handle.constData());
+  const PGresult* result = nativeHandle<PGresult>(handle, "pg_result*");
+  if (!result) result = nativeHandle<PGresult>(handle, "PGresult*");
   if (!result) return Driver::readRow(query, columns);
   const int row = query.isForwardOnly() ? 0 : query.at();
   QVector<QVariant> values(columns);

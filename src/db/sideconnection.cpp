@@ -8,15 +8,10 @@
 
 #include "db/driver.h"
 #include "db/engineerror.h"
+#include "db/nativehandle.h"
 
 namespace korvel::db {
 namespace {
-
-template <typename T>
-T* nativeHandle(const QVariant& handle, const char* typeName) {
-  if (!handle.isValid() || qstrcmp(handle.typeName(), typeName) != 0) return nullptr;
-  return *static_cast<T* const*>(handle.constData());
-}
 
 class SqliteInterrupt final : public StatementInterrupt {
  public:

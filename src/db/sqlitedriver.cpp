@@ -15,16 +15,11 @@
 #include "db/aliasregistry.h"
 #include "db/engineerror.h"
 #include "db/isotext.h"
+#include "db/nativehandle.h"
 #include "db/sqlitefunctions.h"
 
 namespace korvel::db {
 namespace {
-
-template <typename T>
-T* nativeHandle(const QVariant& handle, const char* typeName) {
-  if (!handle.isValid() || qstrcmp(handle.typeName(), typeName) != 0) return nullptr;
-  return *static_cast<T* const*>(handle.constData());
-}
 
 void failOpen(const QString& connectionName, const QStringList& entries) {
   QSqlDatabase::removeDatabase(connectionName);

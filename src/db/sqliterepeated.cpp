@@ -10,6 +10,7 @@
 #include <QVarLengthArray>
 
 #include "db/engineerror.h"
+#include "db/nativehandle.h"
 #include "db/sqlitedriver.h"
 
 namespace korvel::db {
@@ -120,11 +121,9 @@ class SqliteRepeatedStatement final : public RepeatedStatement {
 
 std::unique_ptr<RepeatedStatement> SqliteDriver::prepareRepeated(const QSqlDatabase& db, const QString& sql,
                                                                  const QString& context) const {
-  const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-  if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0 || !db.isOpen())
-    return Driver::prepareRepeated(db, sql, context);
-  return std::make_unique<SqliteRepeatedStatement>(*static_cast<sqlite3* const*>(handle.constData()), sql,
-                                                   context);
+  sqlite3* handle = db.driver() ? nativeHandle<sqlite3>(db.driver()->handle(), "sqlite3*") : nullptr;
+  if (!handle || !db.isOpen()) return Driver::prepareRepeated(db, sql, context);
+  return std::make_unique<SqliteRepeatedStatement>(handle, sql, context);
 }
 
 }  // namespace korvel::db
