@@ -120,4 +120,69 @@ bool encode(QStringView text, std::string& out) {
   return true;
 }
 
+bool decodeToUtf8(std::string_view bytes, std::string& out) {
+  const Tables& t = tables();
+  if (!t.usable) return false;
+  const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t n = bytes.size();
+  for (size_t i = 0; i < n;) {
+    const unsigned char lead = b[i];
+    if (lead < 0x80) {
+      out.push_back(static_cast<char>(lead));
+      ++i;
+      continue;
+    }
+    char16_t c = t.single[lead];
+    if (c != kUnknown) {
+      ++i;
+    } else {
+      if (i + 1 >= n) return false;
+      c = t.pair[lead << 8 | b[i + 1]];
+      if (c == kUnknown) return false;
+      i += 2;
+    }
+    // CP932 characters are all in the Basic Multilingual Plane, none a surrogate.
+    if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | c >> 6));
+    } else {
+      out.push_back(static_cast<char>(0xE0 | c >> 12));
+      out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+    }
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+  return true;
+}
+
+bool encodeFromUtf8(std::string_view utf8, std::string& out) {
+  const Tables& t = tables();
+  if (!t.usable) return false;
+  const auto* b = reinterpret_cast<const unsigned char*>(utf8.data());
+  const size_t n = utf8.size();
+  const auto continuation = [&](size_t at) { return at < n && (b[at] & 0xC0) == 0x80; };
+  for (size_t i = 0; i < n;) {
+    const unsigned char lead = b[i];
+    if (lead < 0x80) {
+      out.push_back(static_cast<char>(lead));
+      ++i;
+      continue;
+    }
+    char32_t c = 0;
+    if (lead >= 0xC2 && lead < 0xE0 && continuation(i + 1)) {
+      c = char32_t(lead & 0x1F) << 6 | (b[i + 1] & 0x3F);
+      i += 2;
+    } else if (lead >= 0xE0 && lead < 0xF0 && continuation(i + 1) && continuation(i + 2)) {
+      c = char32_t(lead & 0x0F) << 12 | char32_t(b[i + 1] & 0x3F) << 6 | (b[i + 2] & 0x3F);
+      if (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF)) return false;  // overlong, or a surrogate
+      i += 3;
+    } else {
+      return false;
+    }
+    const uint16_t code = t.code[c];
+    if (code == kNoForm) return false;
+    if (code >= 0x100) out.push_back(static_cast<char>(code >> 8));
+    out.push_back(static_cast<char>(code & 0xFF));
+  }
+  return true;
+}
+
 }  // namespace korvel::cp932

@@ -20,4 +20,14 @@ bool decode(std::string_view bytes, QString& out);
 // character the tables do not know (one with no CP932 form, a surrogate).
 bool encode(QStringView text, std::string& out);
 
+// CP932 -> UTF-8 into `out` (appended), for text that goes to a UTF-8
+// database without a QString between; false as decode().
+bool decodeToUtf8(std::string_view bytes, std::string& out);
+
+// UTF-8 -> CP932 into `out` (appended); false (out unspecified) where
+// encode() would be, and for bytes that are not well-formed UTF-8 of the
+// Basic Multilingual Plane (anything else has no CP932 form, or needs the
+// caller's own reading of broken UTF-8).
+bool encodeFromUtf8(std::string_view utf8, std::string& out);
+
 }  // namespace korvel::cp932

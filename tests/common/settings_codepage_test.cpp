@@ -14,6 +14,7 @@
 #include <fstream>
 
 #include "common/codepage.h"
+#include "common/cp932table.h"
 #include "common/inifile.h"
 #include "common/settings.h"
 
@@ -294,6 +295,9 @@ TEST(CodePage, EveryCharacterConvertsAsIconvConvertsIt) {
       int bad = -2;
       ASSERT_EQ(korvel::fromCp932(bytes, &bad), want) << lead << " " << trail;
       EXPECT_EQ(bad, -1);
+      std::string utf8;  // the byte copy's straight conversion agrees
+      ASSERT_TRUE(korvel::cp932::decodeToUtf8(bytes, utf8)) << lead << " " << trail;
+      ASSERT_EQ(utf8, want.toUtf8().toStdString()) << lead << " " << trail;
     }
   EXPECT_GT(pairs, 7000);
   int encodable = 0;
@@ -305,6 +309,11 @@ TEST(CodePage, EveryCharacterConvertsAsIconvConvertsIt) {
     int bad = -2;
     const bool expected = viaIconv("CP932", "UTF-16LE", utf16, want);
     ASSERT_EQ(korvel::tryToCp932(text, got, &bad), expected) << int(c);
+    std::string straight;
+    ASSERT_EQ(korvel::cp932::encodeFromUtf8(text.toUtf8().toStdString(), straight), expected) << int(c);
+    if (expected) {
+      EXPECT_EQ(straight, want) << int(c);
+    }
     if (expected) {
       ++encodable;
       EXPECT_EQ(got, want) << int(c);
@@ -313,6 +322,20 @@ TEST(CodePage, EveryCharacterConvertsAsIconvConvertsIt) {
     }
   }
   EXPECT_GT(encodable, 7000);
+}
+
+// The straight conversions refuse what the tables cannot answer for (the
+// caller then converts through a QString and words the error).
+TEST(CodePage, StraightUtf8ConversionsRefuseWhatTheyCannotConvert) {
+  std::string out;
+  EXPECT_FALSE(korvel::cp932::decodeToUtf8("A\x81\x20", out));  // lead byte without a trail
+  EXPECT_FALSE(korvel::cp932::decodeToUtf8("A\x82", out));       // cut off
+  for (const char* bad : {"\xC0\x80", "\xE0\x80\x80", "\xED\xA0\x80", "\xF0\x9F\x98\x80", "\xE3\x81", "\x80", "a\xC3"}) {
+    out.clear();
+    EXPECT_FALSE(korvel::cp932::encodeFromUtf8(bad, out)) << bad;
+  }
+  out.clear();
+  EXPECT_FALSE(korvel::cp932::encodeFromUtf8("\xC3\xA9", out));  // é has no CP932 form
 }
 
 }  // namespace
