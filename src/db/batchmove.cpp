@@ -1,9 +1,9 @@
 #include "db/batchmove.h"
 
-#include <QElapsedTimer>
-
 #include "common/codepage.h"
+#include "db/batchprogress.h"
 #include "db/batchrows.h"
+#include "db/bytecopy.h"
 #include "db/batchspool.h"
 #include "db/table.h"
 #include "prompt/prompt.h"
@@ -14,12 +14,6 @@ namespace {
 using local::LocalColumn;
 using local::LocalRow;
 using local::LocalTableDef;
-
-// Progress is told by time, not per row: a window that repaints for every
-// few hundred rows spends more on that than on the copy. The clock is read
-// every kClockEvery rows.
-constexpr int64_t kClockEvery = 256;
-constexpr qint64 kProgressMs = 100;
 
 // The destination's definition: the source's columns with its key fields
 // first (the order table files need), and where each comes from.
@@ -74,28 +68,22 @@ bool confirmReplacing(const Destination& destination) {
 
 // Every row of `reader` into `writer` in the destination's column order
 // (not yet committed), unless stopped through `progress`.
-BatchMoveOutcome copyRows(RowReader& reader, RowWriter& writer, const std::vector<int>& order,
-                                         const BatchMoveProgress& progress, int64_t total) {
-  QElapsedTimer sinceReport;
-  sinceReport.start();
+BatchMoveOutcome copyRows(RowReader& reader, RowWriter& writer, const std::vector<int>& order, ProgressTeller& teller) {
   LocalRow row, ordered(static_cast<int>(order.size()));
   int64_t copied = 0;
   while (reader.next(row)) {
     for (size_t i = 0; i < order.size(); ++i) ordered[static_cast<int>(i)] = row.value(order[i]);
     writer.append(ordered, copied);
     ++copied;
-    if (progress && copied % kClockEvery == 0 && sinceReport.elapsed() >= kProgressMs) {
-      if (!progress(copied, total)) return BatchMoveOutcome{BatchMoveResult::Stopped, copied};
-      sinceReport.restart();
-    }
+    if (!teller.rowCopied(copied)) return BatchMoveOutcome{BatchMoveResult::Stopped, copied};
   }
-  if (progress && !progress(copied, total)) return BatchMoveOutcome{BatchMoveResult::Stopped, copied};
+  if (!teller.finished(copied)) return BatchMoveOutcome{BatchMoveResult::Stopped, copied};
   return BatchMoveOutcome{BatchMoveResult::Copied, copied};
 }
 
 }  // namespace
 
-BatchMoveOutcome batchMove(Table& source, Table& destination, const BatchMoveProgress& progress) {
+BatchMoveOutcome batchMove(Table& source, Table& destination, const BatchMoveProgress& progress, BatchMoveWay way) {
   destination.close();
   std::unique_ptr<RowReader> reader = openRowReader(source);
   std::vector<int> order;
@@ -125,9 +113,12 @@ BatchMoveOutcome batchMove(Table& source, Table& destination, const BatchMovePro
   for (;;) {
     std::unique_ptr<RowWriter> writer = createRowWriter(destination, def, inKeyOrder, expectKeyOrder);
     try {
-      const BatchMoveOutcome outcome = copyRows(*reader, *writer, order, progress, total);
-      if (outcome.result == BatchMoveResult::Copied) writer->commit();
-      return outcome;
+      ProgressTeller teller(progress, total);
+      std::optional<BatchMoveOutcome> outcome;
+      if (way == BatchMoveWay::Fastest) outcome = copyBytes(*reader, *writer, def, order, teller);
+      if (!outcome) outcome = copyRows(*reader, *writer, order, teller);
+      if (outcome->result == BatchMoveResult::Copied) writer->commit();
+      return *outcome;
     } catch (const local::RowsOutOfKeyOrder&) {
       writer.reset();  // removes what it wrote
       reader->readInKeyOrder(false);

@@ -32,8 +32,14 @@ struct BatchMoveOutcome {
 // (-1 when not known); returning false stops the copy.
 using BatchMoveProgress = std::function<bool(int64_t copied, int64_t total)>;
 
+// How the rows go: Fastest takes the byte path (bytecopy.h) where it serves
+// the two tables, RowByRow always reads and writes rows of values (what the
+// byte path must give the same result as).
+enum class BatchMoveWay { Fastest, RowByRow };
+
 // EngineError when the source cannot be read or a row cannot be stored;
 // the destination is then as it was.
-BatchMoveOutcome batchMove(Table& source, Table& destination, const BatchMoveProgress& progress = {});
+BatchMoveOutcome batchMove(Table& source, Table& destination, const BatchMoveProgress& progress = {},
+                           BatchMoveWay way = BatchMoveWay::Fastest);
 
 }  // namespace korvel::db

@@ -1,6 +1,7 @@
 #include "db/batchrows.h"
 
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -11,6 +12,8 @@
 #include "db/fieldvalue.h"
 #include "db/local/localdirectory.h"
 #include "db/local/localvtab.h"
+#include "db/nativehandle.h"
+#include "db/sqlitedriver.h"
 
 namespace korvel::db {
 namespace {
@@ -20,6 +23,13 @@ using local::LocalDirectory;
 using local::LocalFileKind;
 using local::LocalRow;
 using local::LocalTableDef;
+
+// The SQLite handle of a connection of a SQLite alias (not of a directory
+// alias, whose tables are virtual ones), else nullptr.
+sqlite3* plainSqliteHandle(const QSqlDatabase& db, const Driver& driver) {
+  if (typeid(driver) != typeid(SqliteDriver) || !db.isOpen() || !db.driver()) return nullptr;
+  return nativeHandle<sqlite3>(db.driver()->handle(), "sqlite3*");
+}
 
 // The table file a table of a directory alias (or a text table) names;
 // nullptr for tables of SQL.
@@ -42,6 +52,7 @@ class FileRowReader final : public RowReader {
   bool next(LocalRow& row) override { return file_->readRow(next_++, row); }
   int64_t total() override { return file_->knownCount(); }
   void restart() override { next_ = 0; }
+  local::CsvReader* csvFile() override { return file_->csv(); }
 
  private:
   local::LocalVirtualTable& vtab_;
@@ -109,18 +120,25 @@ class SqlRowReader final : public RowReader {
     restart();
     return true;
   }
+  SqliteStatementEnd sqliteSource() const override {
+    return {plainSqliteHandle(db_, driver_), selectSql(QString()), &driver_,
+            QStringLiteral("Cannot read %1").arg(table_.text())};
+  }
 
  private:
-  void start(const QString& condition) {
-    query_ = QSqlQuery(db_);
-    query_.setForwardOnly(true);
+  QString selectSql(const QString& condition) const {
     QString sql = QStringLiteral("SELECT * FROM %1%2").arg(driver_.quoteTable(table_), condition);
     if (inKeyOrder_) {
       QStringList names;
       for (const QString& name : key_) names << driver_.quoteName(name);
       sql += QStringLiteral(" ORDER BY ") + names.join(QStringLiteral(", "));
     }
-    execOrThrow(query_, sql, QStringLiteral("Cannot read %1").arg(table_.text()));
+    return sql;
+  }
+  void start(const QString& condition) {
+    query_ = QSqlQuery(db_);
+    query_.setForwardOnly(true);
+    execOrThrow(query_, selectSql(condition), QStringLiteral("Cannot read %1").arg(table_.text()));
   }
   QSqlDatabase db_;
   Driver& driver_;
@@ -155,6 +173,7 @@ class FileRowWriter final : public RowWriter {
     writer_->commit();
     directory_->fileReplaced(path_);
   }
+  local::CsvWriter* csvFile() override { return writer_->csvWriter(); }
 
  private:
   std::shared_ptr<LocalDirectory> directory_;
@@ -182,11 +201,9 @@ class SqlRowWriter final : public RowWriter {
       columns << driver.quoteName(f.name);
       marks << QStringLiteral("?");
     }
-    insert_ = driver.prepareRepeated(db_,
-                                     QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                         .arg(driver.quoteTable(table), columns.join(QStringLiteral(", ")),
-                                              marks.join(QStringLiteral(", "))),
-                                     context_);
+    insertSql_ = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                     .arg(driver.quoteTable(table), columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+    insert_ = driver.prepareRepeated(db_, insertSql_, context_);
     created_ = true;
   }
   ~SqlRowWriter() override {
@@ -217,6 +234,9 @@ class SqlRowWriter final : public RowWriter {
     if (transaction_ && !db_.commit()) throw EngineError(errorEntries(db_.lastError(), context_));
     committed_ = true;
   }
+  SqliteStatementEnd sqliteTarget() const override {
+    return {plainSqliteHandle(db_, driver_), insertSql_, &driver_, context_};
+  }
 
  private:
   QSqlDatabase db_;
@@ -224,6 +244,7 @@ class SqlRowWriter final : public RowWriter {
   TableName table_;
   std::vector<FieldDef> fields_;
   QString context_;
+  QString insertSql_;
   std::unique_ptr<RepeatedStatement> insert_;
   QVector<QVariant> values_;
   bool transaction_ = false;

@@ -16,9 +16,25 @@
 #include "db/local/localfile.h"
 #include "db/table.h"
 
+struct sqlite3;
+
 namespace korvel::db {
 
 class Driver;
+namespace local {
+class CsvReader;
+class CsvWriter;
+}  // namespace local
+
+// A SQLite connection the byte copy (bytecopy.h) runs its own statement on:
+// the SELECT a reader reads its rows with, or the INSERT a writer stores
+// them with (inside the writer's transaction).
+struct SqliteStatementEnd {
+  sqlite3* handle = nullptr;  // nullptr: not a SQLite database
+  QString sql;
+  const Driver* driver = nullptr;
+  QString context;  // the first line of an error
+};
 
 class RowReader {
  public:
@@ -45,6 +61,12 @@ class RowReader {
   // whether other statements may run on it while a reading is under way.
   const QString& connection() const { return connection_; }
   bool readsBesideStatements() const { return readsBesideStatements_; }
+  // For the byte copy: the CSV file the rows are read from as it stands on
+  // the disk, else nullptr.
+  virtual local::CsvReader* csvFile() { return nullptr; }
+  // For the byte copy: the SQLite database and SELECT the rows are read
+  // with (in the order asked by readInKeyOrder()), else no handle.
+  virtual SqliteStatementEnd sqliteSource() const { return {}; }
 
  protected:
   QString identity_;
@@ -62,6 +84,12 @@ class RowWriter {
   virtual ~RowWriter() = default;
   virtual void append(const local::LocalRow& row, int64_t rowNumber) = 0;
   virtual void commit() = 0;
+  // For the byte copy: the SQLite database and INSERT of the destination's
+  // columns (bound in order), else no handle.
+  virtual SqliteStatementEnd sqliteTarget() const { return {}; }
+  // For the byte copy: the CSV file's writer records go to straight, in
+  // the order they come (the caller keeps any key order), else nullptr.
+  virtual local::CsvWriter* csvFile() { return nullptr; }
 };
 
 // Where a copy goes: the table's alias and name, whether a table of that

@@ -254,27 +254,41 @@ QString CsvReader::text(const std::string& bytes, int64_t line) const {
   return result;
 }
 
+void CsvReader::checkFieldCount(const std::vector<Field>& fields, int64_t line) const {
+  if (fields.size() != schema_.columns.size())
+    throwFileError(path_, QStringLiteral("line %1").arg(line),
+                   QStringLiteral("%1 fields where the header has %2").arg(fields.size()).arg(schema_.columns.size()));
+}
+
+void CsvReader::value(size_t column, const Field& field, int64_t line, QVariant& out) const {
+  if (field.bytes.empty() && !field.quoted) {  // NULL
+    out = QVariant();
+    return;
+  }
+  const LocalColumn& def = schema_.columns[column];
+  if (csvPlainValue(def.kind, field.bytes, out)) return;
+  QString error;
+  if (!csvValue(def.kind, text(field.bytes, line), out, &error))
+    throwFileError(path_, QStringLiteral("line %1, column %2").arg(line).arg(def.name), error);
+}
+
 // The first `columns` values of a parsed record into `row` (sized to all
 // columns; the others are left NULL).
 void CsvReader::convert(const std::vector<Field>& fields, int64_t line, size_t columns, LocalRow& row) {
+  checkFieldCount(fields, line);
   const size_t all = schema_.columns.size();
-  if (fields.size() != all)
-    throwFileError(path_, QStringLiteral("line %1").arg(line),
-                   QStringLiteral("%1 fields where the header has %2").arg(fields.size()).arg(all));
   row.resize(static_cast<int>(all));
   for (size_t i = 0; i < all; ++i) {
-    QVariant& value = row[static_cast<int>(i)];
-    const Field& field = fields[i];
-    if (i >= columns || (field.bytes.empty() && !field.quoted)) {  // NULL
-      value = QVariant();
-      continue;
-    }
-    const LocalColumn& column = schema_.columns[i];
-    if (csvPlainValue(column.kind, field.bytes, value)) continue;
-    QString error;
-    if (!csvValue(column.kind, text(field.bytes, line), value, &error))
-      throwFileError(path_, QStringLiteral("line %1, column %2").arg(line).arg(column.name), error);
+    if (i < columns) value(i, fields[i], line, row[static_cast<int>(i)]);
+    else row[static_cast<int>(i)] = QVariant();
   }
+}
+
+const std::vector<CsvReader::Field>* CsvReader::fields(int64_t n, int64_t& line) {
+  if (!locate(n)) return nullptr;
+  line = cursor_.line;
+  checkFieldCount(fields_, line);
+  return &fields_;
 }
 
 // Moves the cursor to the known record start nearest before record n when
@@ -387,18 +401,22 @@ void CsvWriter::put(const QString& text, bool quote, int64_t rowNumber, const QS
       fail(QStringLiteral("row %1, column %2: character %3 has no code page 932 form")
                .arg(rowNumber + 1).arg(column, text.mid(bad, 1)));
   }
-  quote = quote || bytes.find_first_of(",\"\r\n") != std::string::npos ||
+  appendCsvField(out_, bytes, quote);
+}
+
+void appendCsvField(std::string& out, std::string_view bytes, bool quote) {
+  quote = quote || bytes.find_first_of(",\"\r\n") != std::string_view::npos ||
           (!bytes.empty() && (bytes.front() == ' ' || bytes.back() == ' '));
   if (!quote) {
-    out_ += bytes;
+    out += bytes;
     return;
   }
-  out_ += '"';
+  out += '"';
   for (char c : bytes) {
-    if (c == '"') out_ += '"';
-    out_ += c;
+    if (c == '"') out += '"';
+    out += c;
   }
-  out_ += '"';
+  out += '"';
 }
 
 void CsvWriter::endLine() {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "db/local/csvschema.h"
@@ -46,14 +47,24 @@ class CsvReader {
   bool exists(int64_t n) { return locate(n); }
   bool changedOnDisk() const;
 
+  // A field as it stands in the file, its quotes taken off.
+  struct Field {
+    std::string bytes;
+    bool quoted = false;
+  };
+  // The fields of record n, unconverted (for a copy that binds the bytes
+  // straight), valid until the next call; nullptr when the file holds
+  // fewer records. `line`: the line where the record starts. EngineError
+  // naming the line when the record is damaged or ragged.
+  const std::vector<Field>* fields(int64_t n, int64_t& line);
+  // The value of a field of column `column` as readRow() gives it.
+  // EngineError naming the line and column when it is not one.
+  void value(size_t column, const Field& field, int64_t line, QVariant& out) const;
+
  private:
   struct Position {
     int64_t offset = 0;
     int64_t line = 1;  // line number where the record starts
-  };
-  struct Field {
-    std::string bytes;
-    bool quoted = false;
   };
   void readHeader();
   bool readRecord(Position& at, std::vector<Field>& fields);
@@ -64,6 +75,7 @@ class CsvReader {
   void noteRecordRead();  // the cursor passed one record
   bool locate(int64_t n);
   void convert(const std::vector<Field>& fields, int64_t line, size_t columns, LocalRow& row);
+  void checkFieldCount(const std::vector<Field>& fields, int64_t line) const;
   QString text(const std::string& bytes, int64_t line) const;
   int byteAt(int64_t offset);
 
@@ -84,6 +96,11 @@ class CsvReader {
   Position parsedEnd_;         // where that record ends
 };
 
+// Appends a field's bytes (in the file's encoding) to `out`, quoted where
+// the file needs it (a comma, quote or line break inside, a blank at either
+// end) or where `quote` asks; a quote inside is doubled.
+void appendCsvField(std::string& out, std::string_view bytes, bool quote);
+
 // Writes a CSV table (and, when asked, its schema file) to temporary files
 // put in place by rename at commit().
 class CsvWriter {
@@ -100,11 +117,20 @@ class CsvWriter {
   // finish(), then puts the files in place by rename.
   void commit();
 
- private:
+  // For a copy that encodes its records itself: the record's bytes go into
+  // recordBuffer() (fields by appendCsvField(), joined by commas), then
+  // endRecord() ends the line.
+  const CsvSchema& schema() const { return schema_; }
+  std::string& recordBuffer() { return out_; }
+  void endRecord() { endLine(); }
+  // Appends a text field to the record in the file's encoding; EngineError
+  // naming the row and column for a character it has no form for.
   void put(const QString& text, bool quote, int64_t rowNumber, const QString& column);
+  [[noreturn]] void fail(const QString& message) const;
+
+ private:
   void endLine();
   void flushBuffer();
-  [[noreturn]] void fail(const QString& message) const;
 
   QString path_, temp_, schemaTemp_;
   CsvSchema schema_;

@@ -38,6 +38,7 @@ class CsvTableWriter final : public LocalWriter {
   void append(const LocalRow& row, int64_t rowNumber) override { writer_.append(row, rowNumber); }
   void finish() override { writer_.finish(); }
   void commit() override { writer_.commit(); }
+  CsvWriter* csvWriter() override { return &writer_; }
 
  private:
   CsvWriter writer_;
@@ -115,6 +116,7 @@ class KeyOrderCheck final : public LocalWriter {
   }
   void finish() override { inner_->finish(); }
   void commit() override { inner_->commit(); }
+  CsvWriter* csvWriter() override { return inner_->csvWriter(); }
 
  private:
   std::unique_ptr<LocalWriter> inner_;
@@ -220,6 +222,7 @@ class CsvFile final : public LocalFile {
     if (sort && keyColumns() > 0) writer = std::make_unique<SortingWriter>(std::move(writer), reader_.path(), definition());
     return writer;
   }
+  CsvReader* csv() override { return &reader_; }
 
  private:
   CsvReader reader_;

@@ -25,6 +25,10 @@ class LocalWriter {
   virtual void append(const LocalRow& row, int64_t rowNumber) = 0;
   virtual void finish() = 0;
   virtual void commit() = 0;
+  // The CSV writer records can be handed to straight, in the order they
+  // are to stand (nullptr for other formats, and where rows are sorted
+  // first). A caller writing through it keeps any key order itself.
+  virtual class CsvWriter* csvWriter() { return nullptr; }
 };
 
 struct LocalTableDef {
@@ -67,6 +71,8 @@ class LocalFile {
   virtual std::unique_ptr<LocalWriter> rewrite(bool sort) = 0;
   // The Paradox reader of a Paradox file, else nullptr.
   virtual class ParadoxReader* paradox() { return nullptr; }
+  // The CSV reader of a CSV file, else nullptr.
+  virtual class CsvReader* csv() { return nullptr; }
 };
 
 // A writer of a new table at `path` (replacing any table there on commit()).

@@ -1,0 +1,177 @@
+// SQLite -> CSV without a row of values: each column of the stepped SELECT
+// is written into the CSV writer's buffer. Integers, doubles, dates stored
+// as "YYYY-MM-DD" and text (ASCII as it stands, else converted to code page
+// 932 through the tables) are formatted here as the CSV writer formats
+// them; every other value is read as Qt's SQLite driver reads it and goes
+// through the row by row copy's own conversions.
+
+#include <sqlite3.h>
+
+#include <QDate>
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+#include "common/cp932table.h"
+#include "db/batchprogress.h"
+#include "db/bytecopyparts.h"
+#include "db/engineerror.h"
+#include "db/fieldvalue.h"
+#include "db/local/csvtable.h"
+#include "db/local/csvvalues.h"
+#include "db/local/keycodec.h"
+#include "db/sqlitevalues.h"
+
+namespace korvel::db::bytecopy {
+namespace {
+
+using local::CsvWriter;
+
+bool isAscii(std::string_view bytes) {
+  for (const char c : bytes)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+template <typename Number>
+void appendNumber(std::string& out, Number value) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out.append(buffer, static_cast<size_t>(result.ptr - buffer));
+}
+
+// A currency held as a double is written with its shortest digits and no
+// exponent (decimalOfDouble()); a value whose shortest form has an exponent
+// is left to that function. False when left.
+bool appendCurrency(std::string& out, double value) {
+  if (value == 0) {
+    out += '0';  // -0 too
+    return true;
+  }
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  const std::string_view text(buffer, static_cast<size_t>(result.ptr - buffer));
+  if (text.find('e') != std::string_view::npos) return false;
+  out += text;
+  return true;
+}
+
+// "YYYY-MM-DD" (a date as SQLite tables hold it) as the CSV writer writes
+// the date: "YYYY/MM/DD". False for any other text, or no such day.
+bool appendIsoDate(std::string& out, std::string_view text) {
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+  int parts[3] = {0, 0, 0};
+  const int starts[3] = {0, 5, 8}, lengths[3] = {4, 2, 2};
+  for (int p = 0; p < 3; ++p)
+    for (int k = 0; k < lengths[p]; ++k) {
+      const char c = text[static_cast<size_t>(starts[p] + k)];
+      if (c < '0' || c > '9') return false;
+      parts[p] = parts[p] * 10 + (c - '0');
+    }
+  if (parts[0] < 1 || !QDate::isValid(parts[0], parts[1], parts[2])) return false;
+  out.append(text.data(), 4).append(1, '/').append(text.data() + 5, 2).append(1, '/').append(text.data() + 8, 2);
+  return true;
+}
+
+// Column `column` of the current row formatted straight into `out`, where
+// that is one of the common cases; false (nothing written) otherwise.
+bool appendStraight(sqlite3_stmt* stmt, int column, FieldKind kind, bool utf8File, std::string& out,
+                    std::string& converted) {
+  switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_NULL: return true;  // an empty field
+    case SQLITE_INTEGER: {
+      const sqlite3_int64 v = sqlite3_column_int64(stmt, column);
+      if (kind == FieldKind::Float) appendNumber(out, static_cast<double>(v));
+      else if (kind == FieldKind::Integer || kind == FieldKind::Smallint || kind == FieldKind::Currency) appendNumber(out, v);
+      else return false;
+      return true;
+    }
+    case SQLITE_FLOAT: {
+      const double v = sqlite3_column_double(stmt, column);
+      if (!std::isfinite(v)) return false;
+      if (kind == FieldKind::Float) {
+        appendNumber(out, v);
+        return true;
+      }
+      return kind == FieldKind::Currency && appendCurrency(out, v);
+    }
+    case SQLITE_TEXT: {
+      const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+      const std::string_view text(bytes ? bytes : "", static_cast<size_t>(sqlite3_column_bytes(stmt, column)));
+      if (kind == FieldKind::Date) return appendIsoDate(out, text);
+      if (kind != FieldKind::String && kind != FieldKind::Memo) return false;
+      if (isAscii(text)) {
+        local::appendCsvField(out, text, text.empty());  // "" keeps an empty text apart from NULL
+        return true;
+      }
+      converted.clear();
+      if (utf8File || !cp932::encodeFromUtf8(text, converted)) return false;
+      local::appendCsvField(out, converted, false);
+      return true;
+    }
+    default: return false;
+  }
+}
+
+// Column `column` of the current row as the row by row copy hands it to the
+// CSV writer: as Qt's driver reads it, made a value of its field kind, a
+// date or time text made a Qt date or time.
+QVariant rowValue(sqlite3_stmt* stmt, int column, FieldKind kind) {
+  QVariant value = valueFromDriver(kind, sqlite::columnValue(stmt, column));
+  if (value.typeId() == QMetaType::QString)
+    if (QVariant stamp = qtDateTimeValue(kind, value, true); stamp.isValid()) value = stamp;
+  return value;
+}
+
+// As CsvWriter::append() writes one value.
+void appendValue(CsvWriter& csv, const QVariant& value, const local::LocalColumn& column, int64_t rowNumber) {
+  if (value.isNull()) return;
+  QString text, error;
+  if (!local::csvText(column.kind, value, text, &error))
+    csv.fail(QStringLiteral("row %1, column %2: %3").arg(rowNumber + 1).arg(column.name, error));
+  const bool isText = column.kind == FieldKind::String || column.kind == FieldKind::Memo;
+  csv.put(text, isText && text.isEmpty(), rowNumber, column.name);
+}
+
+}  // namespace
+
+BatchMoveOutcome exportCsv(const SqliteStatementEnd& source, CsvWriter& csv, const local::LocalTableDef& def,
+                           const std::vector<int>& order, ProgressTeller& teller) {
+  Statement select(source.handle, source.sql, source.context);
+  sqlite3_stmt* stmt = select.get();
+  if (sqlite3_column_count(stmt) != static_cast<int>(order.size()))
+    throw EngineError(QStringList{source.context, QStringLiteral("the table's columns changed during the copy")});
+  const bool utf8File = csv.schema().utf8;
+  std::string converted, key, lastKey;
+  int64_t copied = 0;
+  for (;;) {
+    const int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_DONE) break;
+    if (rc != SQLITE_ROW)
+      throw EngineError(QStringList{source.context, QStringLiteral("Unable to fetch row"), sqlite::errorText(source.handle)});
+    std::string& out = csv.recordBuffer();
+    for (size_t i = 0; i < order.size(); ++i) {
+      if (i > 0) out += ',';
+      const local::LocalColumn& column = def.columns[i];
+      if (!appendStraight(stmt, order[i], column.kind, utf8File, out, converted))
+        appendValue(csv, rowValue(stmt, order[i], column.kind), column, copied);
+    }
+    // Rows read in key order by SQLite's collation may break the files'
+    // order (text by its code page 932 bytes): the caller then sorts.
+    if (def.keyColumns > 0) {
+      key.clear();
+      for (int k = 0; k < def.keyColumns; ++k)
+        local::appendKeyBytes(key, def.columns[static_cast<size_t>(k)].kind,
+                              rowValue(stmt, order[static_cast<size_t>(k)], def.columns[static_cast<size_t>(k)].kind));
+      if (copied > 0 && !(lastKey < key)) throw local::RowsOutOfKeyOrder{};
+      lastKey.swap(key);
+    }
+    csv.endRecord();
+    ++copied;
+    if (!teller.rowCopied(copied)) return {BatchMoveResult::Stopped, copied};
+  }
+  if (!teller.finished(copied)) return {BatchMoveResult::Stopped, copied};
+  return {BatchMoveResult::Copied, copied};
+}
+
+}  // namespace korvel::db::bytecopy
