@@ -28,7 +28,7 @@ class ProgressTeller {
  private:
   static constexpr int64_t kClockEvery = 256;
   static constexpr qint64 kProgressMs = 100;
-  const BatchMoveProgress& progress_;
+  BatchMoveProgress progress_;
   int64_t total_;
   QElapsedTimer sinceReport_;
 };

@@ -41,13 +41,17 @@ void appendNumber(std::string& out, Number value) {
 }
 
 // A currency held as a double is written with its shortest digits and no
-// exponent (decimalOfDouble()); a value whose shortest form has an exponent
-// is left to that function. False when left.
+// exponent (decimalOfDouble()). Below 2^53 the shortest form to_chars gives
+// without an exponent has those digits; above, it may write every digit of
+// the double's integer value instead of the shortest digits and zeros, so
+// such values (and those it writes with an exponent) are left to that
+// function. False when left.
 bool appendCurrency(std::string& out, double value) {
   if (value == 0) {
     out += '0';  // -0 too
     return true;
   }
+  if (std::fabs(value) >= 9007199254740992.0) return false;
   char buffer[32];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
   const std::string_view text(buffer, static_cast<size_t>(result.ptr - buffer));

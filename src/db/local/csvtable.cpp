@@ -242,6 +242,9 @@ bool CsvReader::readRecord(Position& at, std::vector<Field>& fields) {
 }
 
 QString CsvReader::text(const std::string& bytes, int64_t line) const {
+  // A quoted empty field is an empty text, which a null QString would turn
+  // into NULL where it is stored.
+  if (bytes.empty()) return QString::fromLatin1("", 0);
   if (schema_.utf8) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString result = decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
