@@ -11,7 +11,9 @@
 //   bench_db_local [folder [step]]   data is made there once and kept (default
 //                                    $XDG_CACHE_HOME/korvel-bench, else ~/.cache/korvel-bench);
 //                                    step: write, browse or copy runs only those
-//                                    measurements (for profiling one of them)
+//                                    measurements (for profiling one of them);
+//                                    import or export only that copy between
+//                                    CSV and SQLite and the shell's beside it
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -256,7 +258,8 @@ int main(int argc, char** argv) {
       failures += inChild([&] { return browse(folder, rows, QStringLiteral("big.csv")); });
     }
   }
-  if (!runs("copy")) return failures == 0 ? 0 : 1;
+  const bool importOnly = step == QLatin1String("import"), exportOnly = step == QLatin1String("export");
+  if (!runs("copy") && !importOnly && !exportOnly) return failures == 0 ? 0 : 1;
   const int rows = 1000000;
   const QString dir = rowsFolder(folder, rows);
   QDir(dir + QStringLiteral("/out")).removeRecursively();
@@ -267,6 +270,26 @@ int main(int argc, char** argv) {
     db.close();
     return 0;
   });
+  if (importOnly || exportOnly) {
+    // The SQLite table the export reads is made by the import.
+    failures += inChild([&] {
+      return copy(folder, rows, QStringLiteral("import CSV -> SQLite"), QStringLiteral("FILES"), QStringLiteral("big.csv"),
+                  QStringLiteral("LITE"), QStringLiteral("BIG"), false);
+    });
+    if (importOnly)
+      shell(QStringLiteral("sqlite3 shell .import CSV"), dir + QStringLiteral("/out/shell.sqlite"),
+            QStringLiteral(".import --csv %1/big.csv BIG\n").arg(dir), QString(), rows);
+    if (exportOnly) {
+      failures += inChild([&] {
+        return copy(folder, rows, QStringLiteral("export SQLite -> CSV"), QStringLiteral("LITE"), QStringLiteral("BIG"),
+                    QStringLiteral("OUT"), dir + QStringLiteral("/out/from-sqlite.csv"), true);
+      });
+      shell(QStringLiteral("sqlite3 shell .mode csv export"), dir + QStringLiteral("/out/shell-export.sqlite"),
+            QStringLiteral("ATTACH '%1' AS src;\n.headers on\n.mode csv\nSELECT * FROM src.BIG;\n").arg(lite),
+            dir + QStringLiteral("/out/shell-export.csv"), rows);
+    }
+    return failures == 0 ? 0 : 1;
+  }
   failures += inChild([&] {
     return copy(folder, rows, QStringLiteral("export Paradox -> CSV"), QStringLiteral("FILES"), QStringLiteral("BIG"),
                 QStringLiteral("OUT"), dir + QStringLiteral("/out/from-paradox.csv"), true);

@@ -125,10 +125,14 @@ bool decodeToUtf8(std::string_view bytes, std::string& out) {
   if (!t.usable) return false;
   const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t n = bytes.size();
+  // Each byte gives at most three bytes of UTF-8 (a single-byte katakana).
+  const size_t start = out.size();
+  out.resize(start + n * 3);
+  auto* d = reinterpret_cast<unsigned char*>(out.data() + start);
   for (size_t i = 0; i < n;) {
     const unsigned char lead = b[i];
     if (lead < 0x80) {
-      out.push_back(static_cast<char>(lead));
+      *d++ = lead;
       ++i;
       continue;
     }
@@ -143,13 +147,14 @@ bool decodeToUtf8(std::string_view bytes, std::string& out) {
     }
     // CP932 characters are all in the Basic Multilingual Plane, none a surrogate.
     if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | c >> 6));
+      *d++ = static_cast<unsigned char>(0xC0 | c >> 6);
     } else {
-      out.push_back(static_cast<char>(0xE0 | c >> 12));
-      out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+      *d++ = static_cast<unsigned char>(0xE0 | c >> 12);
+      *d++ = static_cast<unsigned char>(0x80 | (c >> 6 & 0x3F));
     }
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    *d++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
   }
+  out.resize(static_cast<size_t>(reinterpret_cast<char*>(d) - out.data()));
   return true;
 }
 
@@ -159,10 +164,14 @@ bool encodeFromUtf8(std::string_view utf8, std::string& out) {
   const auto* b = reinterpret_cast<const unsigned char*>(utf8.data());
   const size_t n = utf8.size();
   const auto continuation = [&](size_t at) { return at < n && (b[at] & 0xC0) == 0x80; };
+  // No character takes more bytes in CP932 than in UTF-8.
+  const size_t start = out.size();
+  out.resize(start + n);
+  auto* d = reinterpret_cast<unsigned char*>(out.data() + start);
   for (size_t i = 0; i < n;) {
     const unsigned char lead = b[i];
     if (lead < 0x80) {
-      out.push_back(static_cast<char>(lead));
+      *d++ = lead;
       ++i;
       continue;
     }
@@ -179,9 +188,10 @@ bool encodeFromUtf8(std::string_view utf8, std::string& out) {
     }
     const uint16_t code = t.code[c];
     if (code == kNoForm) return false;
-    if (code >= 0x100) out.push_back(static_cast<char>(code >> 8));
-    out.push_back(static_cast<char>(code & 0xFF));
+    if (code >= 0x100) *d++ = static_cast<unsigned char>(code >> 8);
+    *d++ = static_cast<unsigned char>(code & 0xFF);
   }
+  out.resize(static_cast<size_t>(reinterpret_cast<char*>(d) - out.data()));
   return true;
 }
 

@@ -27,9 +27,43 @@ namespace {
 
 using local::CsvWriter;
 
-bool isAscii(std::string_view bytes) {
-  for (const char c : bytes)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
+// What a text field needs: each byte's class in a table, so that one pass
+// tells whether the text is ASCII and whether it must be quoted.
+enum ByteClass : unsigned char { kPlain = 0, kQuoted = 1, kHigh = 2 };
+
+struct ByteClasses {
+  unsigned char of[256] = {};
+  ByteClasses() {
+    for (int b = 0x80; b < 0x100; ++b) of[b] = kHigh;
+    for (const unsigned char b : {',', '"', '\r', '\n'}) of[b] = kQuoted;
+  }
+};
+
+// A text column's UTF-8 bytes as the CSV writer writes the text: quoted
+// where it needs it (the quoting bytes are all ASCII, so the UTF-8 bytes
+// tell as the code page 932 ones would), converted to code page 932 unless
+// the file is UTF-8. False (nothing written) when the tables cannot convert
+// it, or the file is UTF-8 and the text not ASCII.
+bool appendText(std::string& out, std::string_view text, bool utf8File, std::string& scratch) {
+  static const ByteClasses classes;
+  unsigned char seen = kPlain;
+  for (const char c : text) seen |= classes.of[static_cast<unsigned char>(c)];
+  const bool quote = (seen & kQuoted) || text.empty() || text.front() == ' ' || text.back() == ' ';
+  if (!(seen & kHigh)) {
+    if (quote) local::appendCsvField(out, text, true);  // an empty text is "", apart from NULL
+    else out += text;
+    return true;
+  }
+  if (utf8File) return false;
+  if (!quote) {
+    const size_t before = out.size();
+    if (cp932::encodeFromUtf8(text, out)) return true;
+    out.resize(before);
+    return false;
+  }
+  scratch.clear();
+  if (!cp932::encodeFromUtf8(text, scratch)) return false;
+  local::appendCsvField(out, scratch, true);
   return true;
 }
 
@@ -77,21 +111,22 @@ bool appendIsoDate(std::string& out, std::string_view text) {
   return true;
 }
 
-// Column `column` of the current row formatted straight into `out`, where
-// that is one of the common cases; false (nothing written) otherwise.
-bool appendStraight(sqlite3_stmt* stmt, int column, FieldKind kind, bool utf8File, std::string& out,
-                    std::string& converted) {
-  switch (sqlite3_column_type(stmt, column)) {
+// Column `value` of the current row formatted straight into `out`, where
+// that is one of the common cases; false (nothing written) otherwise. The
+// value is read through SQLite's value routines, which unlike the column
+// routines take no lock: the copy's connection is used by this thread only.
+bool appendStraight(sqlite3_value* value, FieldKind kind, bool utf8File, std::string& out, std::string& scratch) {
+  switch (sqlite3_value_type(value)) {
     case SQLITE_NULL: return true;  // an empty field
     case SQLITE_INTEGER: {
-      const sqlite3_int64 v = sqlite3_column_int64(stmt, column);
+      const sqlite3_int64 v = sqlite3_value_int64(value);
       if (kind == FieldKind::Float) appendNumber(out, static_cast<double>(v));
       else if (kind == FieldKind::Integer || kind == FieldKind::Smallint || kind == FieldKind::Currency) appendNumber(out, v);
       else return false;
       return true;
     }
     case SQLITE_FLOAT: {
-      const double v = sqlite3_column_double(stmt, column);
+      const double v = sqlite3_value_double(value);
       if (!std::isfinite(v)) return false;
       if (kind == FieldKind::Float) {
         appendNumber(out, v);
@@ -100,18 +135,11 @@ bool appendStraight(sqlite3_stmt* stmt, int column, FieldKind kind, bool utf8Fil
       return kind == FieldKind::Currency && appendCurrency(out, v);
     }
     case SQLITE_TEXT: {
-      const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-      const std::string_view text(bytes ? bytes : "", static_cast<size_t>(sqlite3_column_bytes(stmt, column)));
+      const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
+      const std::string_view text(bytes ? bytes : "", static_cast<size_t>(sqlite3_value_bytes(value)));
       if (kind == FieldKind::Date) return appendIsoDate(out, text);
       if (kind != FieldKind::String && kind != FieldKind::Memo) return false;
-      if (isAscii(text)) {
-        local::appendCsvField(out, text, text.empty());  // "" keeps an empty text apart from NULL
-        return true;
-      }
-      converted.clear();
-      if (utf8File || !cp932::encodeFromUtf8(text, converted)) return false;
-      local::appendCsvField(out, converted, false);
-      return true;
+      return appendText(out, text, utf8File, scratch);
     }
     default: return false;
   }
@@ -157,7 +185,7 @@ BatchMoveOutcome exportCsv(const SqliteStatementEnd& source, CsvWriter& csv, con
     for (size_t i = 0; i < order.size(); ++i) {
       if (i > 0) out += ',';
       const local::LocalColumn& column = def.columns[i];
-      if (!appendStraight(stmt, order[i], column.kind, utf8File, out, converted))
+      if (!appendStraight(sqlite3_column_value(stmt, order[i]), column.kind, utf8File, out, converted))
         appendValue(csv, rowValue(stmt, order[i], column.kind), column, copied);
     }
     // Rows read in key order by SQLite's collation may break the files'

@@ -1,9 +1,10 @@
 // CSV -> SQLite without a row of values: each field is bound from the CSV
 // reader's buffer to the prepared INSERT. Text of ASCII bytes is bound as
 // it stands (UTF-8 is a superset of ASCII), code page 932 text converted to
-// UTF-8 through the code page tables; every other value through the CSV
-// reader's own conversion and the SQLite driver's binding, as the row by
-// row copy stores it.
+// UTF-8 through the code page tables, plain integers, numbers and dates as
+// read from their bytes; every other value through the CSV reader's own
+// conversion and the SQLite driver's binding, as the row by row copy
+// stores it.
 
 #include <sqlite3.h>
 
@@ -13,6 +14,7 @@
 #include "db/driver.h"
 #include "db/engineerror.h"
 #include "db/local/csvtable.h"
+#include "db/local/csvvalues.h"
 #include "db/sqlitevalues.h"
 
 namespace korvel::db::bytecopy {
@@ -26,20 +28,54 @@ bool isAscii(const std::string& bytes) {
   return true;
 }
 
-// Binds a text field straight from its bytes where that needs no QString:
-// ASCII, or code page 932 the tables convert. The bytes (and `converted`)
+// Binds a field straight from its bytes where that needs no QString or
+// QVariant: text of ASCII or of code page 932 the tables convert, plain
+// integers, numbers and dates (as csvPlainValue() reads them; a date bound
+// as the SQLite driver binds one, "YYYY-MM-DD"). The bytes (and `scratch`)
 // stay as they are until the statement has run. False when the field is
 // left to the general conversion (UTF-8 files' non-ASCII text, bytes that
-// are not code page 932, which that conversion reports).
-bool bindText(sqlite3_stmt* stmt, int index, const std::string& bytes, bool utf8File, std::string& converted, int& rc) {
-  if (isAscii(bytes)) {
-    rc = sqlite3_bind_text(stmt, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
-    return true;
+// are not code page 932, which that conversion reports, numbers with a '+',
+// exact decimals, booleans, times ...).
+bool bindStraight(sqlite3_stmt* stmt, int index, FieldKind kind, const std::string& bytes, bool utf8File,
+                  std::string& scratch, int& rc) {
+  switch (kind) {
+    case FieldKind::String:
+    case FieldKind::Memo:
+      if (isAscii(bytes)) {
+        rc = sqlite3_bind_text(stmt, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
+        return true;
+      }
+      scratch.clear();
+      if (utf8File || !cp932::decodeToUtf8(bytes, scratch)) return false;
+      rc = sqlite3_bind_text(stmt, index, scratch.data(), static_cast<int>(scratch.size()), SQLITE_STATIC);
+      return true;
+    case FieldKind::Integer:
+    case FieldKind::Smallint: {
+      long long v = 0;
+      if (!local::csvPlainInteger(kind, bytes, v)) return false;
+      rc = sqlite3_bind_int64(stmt, index, v);
+      return true;
+    }
+    case FieldKind::Float:
+    case FieldKind::Currency: {
+      double v = 0;
+      if (!local::csvPlainDouble(bytes, v)) return false;
+      rc = sqlite3_bind_double(stmt, index, v);
+      return true;
+    }
+    case FieldKind::Date: {
+      int year = 0, month = 0, day = 0;
+      if (!local::csvPlainDate(bytes, year, month, day)) return false;
+      char text[10] = {char('0' + year / 1000),      char('0' + year / 100 % 10), char('0' + year / 10 % 10),
+                       char('0' + year % 10),        '-',                         char('0' + month / 10),
+                       char('0' + month % 10),       '-',                         char('0' + day / 10),
+                       char('0' + day % 10)};
+      scratch.assign(text, sizeof text);
+      rc = sqlite3_bind_text(stmt, index, scratch.data(), static_cast<int>(scratch.size()), SQLITE_STATIC);
+      return true;
+    }
+    default: return false;
   }
-  converted.clear();
-  if (utf8File || !cp932::decodeToUtf8(bytes, converted)) return false;
-  rc = sqlite3_bind_text(stmt, index, converted.data(), static_cast<int>(converted.size()), SQLITE_STATIC);
-  return true;
 }
 
 }  // namespace
@@ -49,7 +85,7 @@ BatchMoveOutcome importCsv(CsvReader& csv, const SqliteStatementEnd& target, con
   Statement insert(target.handle, target.sql, target.context);
   sqlite3_stmt* stmt = insert.get();
   const bool utf8File = csv.schema().utf8;
-  std::vector<std::string> converted(order.size());
+  std::vector<std::string> scratch(order.size());
   QVariant value;
   int64_t copied = 0, line = 0;
   while (const std::vector<CsvReader::Field>* fields = csv.fields(copied, line)) {
@@ -61,8 +97,7 @@ BatchMoveOutcome importCsv(CsvReader& csv, const SqliteStatementEnd& target, con
       int rc = SQLITE_OK;
       if (field.bytes.empty() && !field.quoted) {
         rc = sqlite3_bind_null(stmt, index);
-      } else if ((kind != FieldKind::String && kind != FieldKind::Memo) ||
-                 !bindText(stmt, index, field.bytes, utf8File, converted[i], rc)) {
+      } else if (!bindStraight(stmt, index, kind, field.bytes, utf8File, scratch[i], rc)) {
         csv.value(from, field, line, value);
         rc = sqlite::bindValue(stmt, index, target.driver->toDriver(kind, value));
       }

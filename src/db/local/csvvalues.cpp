@@ -72,10 +72,9 @@ bool takeDigits(std::string_view text, size_t& at, size_t most, int& value) {
 }
 
 // The date pattern parseDate() accepts (digits 1-4, 1-2, 1-2 joined by
-// '/' or '-'), in ASCII.
-bool plainDate(std::string_view text, QDate& out) {
+// '/' or '-'), in ASCII, of a valid date.
+bool plainDate(std::string_view text, int& year, int& month, int& day) {
   size_t at = 0;
-  int year = 0, month = 0, day = 0;
   const auto separator = [&] {
     if (at >= text.size() || (text[at] != '/' && text[at] != '-')) return false;
     ++at;
@@ -84,8 +83,7 @@ bool plainDate(std::string_view text, QDate& out) {
   if (!takeDigits(text, at, 4, year) || !separator() || !takeDigits(text, at, 2, month) || !separator() ||
       !takeDigits(text, at, 2, day) || at != text.size())
     return false;
-  out = QDate(year, month, day);
-  return out.isValid();
+  return QDate::isValid(year, month, day);
 }
 
 }  // namespace
@@ -101,38 +99,59 @@ static bool plainNumberText(FieldKind kind, const QString& text, QVariant& out) 
   return csvPlainValue(kind, bytes, out);
 }
 
-bool csvPlainValue(FieldKind kind, std::string_view bytes, QVariant& out) {
+// The ASCII text of a field without the blanks around it; empty when it
+// holds other bytes (or only blanks).
+static std::string_view plainText(std::string_view bytes) {
   for (const char c : bytes)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  const std::string_view t = trimmedAscii(bytes);
+    if (static_cast<unsigned char>(c) >= 0x80) return {};
+  return trimmedAscii(bytes);
+}
+
+// from_chars takes neither a '+' nor what QString's conversions would read
+// otherwise; such text is left to csvValue().
+bool csvPlainInteger(FieldKind kind, std::string_view bytes, long long& out) {
+  const std::string_view t = plainText(bytes);
   if (t.empty()) return false;
-  // from_chars takes neither a '+' nor what QString's conversions would
-  // read otherwise; such text is left to csvValue().
+  const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), out);
+  if (error != std::errc() || end != t.data() + t.size()) return false;
+  return kind != FieldKind::Smallint || (out >= -32768 && out <= 32767);
+}
+
+bool csvPlainDouble(std::string_view bytes, double& out) {
+  const std::string_view t = plainText(bytes);
+  if (t.empty()) return false;
+  // Plain decimal notation only: digits, one point, an exponent.
+  for (const char c : t)
+    if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == 'e' || c == 'E')) return false;
+  const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), out);
+  return error == std::errc() && end == t.data() + t.size() && std::isfinite(out);
+}
+
+bool csvPlainDate(std::string_view bytes, int& year, int& month, int& day) {
+  const std::string_view t = plainText(bytes);
+  return !t.empty() && plainDate(t, year, month, day);
+}
+
+bool csvPlainValue(FieldKind kind, std::string_view bytes, QVariant& out) {
   switch (kind) {
     case FieldKind::Smallint:
     case FieldKind::Integer: {
       long long v = 0;
-      const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), v);
-      if (error != std::errc() || end != t.data() + t.size()) return false;
-      if (kind == FieldKind::Smallint && (v < -32768 || v > 32767)) return false;
+      if (!csvPlainInteger(kind, bytes, v)) return false;
       out = kind == FieldKind::Smallint || (v >= INT_MIN && v <= INT_MAX) ? QVariant(int(v)) : QVariant(qlonglong(v));
       return true;
     }
     case FieldKind::Float:
     case FieldKind::Currency: {
-      // Plain decimal notation only: digits, one point, an exponent.
-      for (const char c : t)
-        if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == 'e' || c == 'E')) return false;
       double v = 0;
-      const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), v);
-      if (error != std::errc() || end != t.data() + t.size() || !std::isfinite(v)) return false;
+      if (!csvPlainDouble(bytes, v)) return false;
       out = v;
       return true;
     }
     case FieldKind::Date: {
-      QDate date;
-      if (!plainDate(t, date)) return false;
-      out = date;
+      int year = 0, month = 0, day = 0;
+      if (!csvPlainDate(bytes, year, month, day)) return false;
+      out = QDate(year, month, day);
       return true;
     }
     default: return false;

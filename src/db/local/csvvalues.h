@@ -24,5 +24,12 @@ bool csvValue(FieldKind kind, const QString& text, QVariant& out, QString* error
 // not such a plain value: csvValue() then decides (and words any error).
 // Where it returns true, the value is the one csvValue() gives.
 bool csvPlainValue(FieldKind kind, std::string_view bytes, QVariant& out);
+// The readings csvPlainValue() makes, for callers that use the number or
+// date without a QVariant: an integer of an Integer or Smallint field, a
+// double of a Float or Currency field, a date.
+bool csvPlainInteger(FieldKind kind, std::string_view bytes, long long& out);
+bool csvPlainDouble(std::string_view bytes, double& out);
+// A date as year, month and day (a valid date, years 1 to 9999).
+bool csvPlainDate(std::string_view bytes, int& year, int& month, int& day);
 
 }  // namespace korvel::db::local
