@@ -16,9 +16,11 @@ class ProgressTeller {
   ProgressTeller(const BatchMoveProgress& progress, int64_t total) : progress_(progress), total_(total) {
     sinceReport_.start();
   }
-  // After each row: false when the user stopped the copy.
+  // After each row, or each group of rows: false when the user stopped the copy.
   bool rowCopied(int64_t copied) {
-    if (!progress_ || copied % kClockEvery != 0 || sinceReport_.elapsed() < kProgressMs) return true;
+    if (!progress_ || copied - clockedAt_ < kClockEvery) return true;
+    clockedAt_ = copied;
+    if (sinceReport_.elapsed() < kProgressMs) return true;
     sinceReport_.restart();
     return progress_(copied, total_);
   }
@@ -30,6 +32,7 @@ class ProgressTeller {
   static constexpr qint64 kProgressMs = 100;
   BatchMoveProgress progress_;
   int64_t total_;
+  int64_t clockedAt_ = 0;
   QElapsedTimer sinceReport_;
 };
 

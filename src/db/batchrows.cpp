@@ -122,7 +122,7 @@ class SqlRowReader final : public RowReader {
   }
   SqliteStatementEnd sqliteSource() const override {
     return {plainSqliteHandle(db_, driver_), selectSql(QString()), &driver_,
-            QStringLiteral("Cannot read %1").arg(table_.text())};
+            QStringLiteral("Cannot read %1").arg(table_.text()), QString()};
   }
 
  private:
@@ -201,8 +201,9 @@ class SqlRowWriter final : public RowWriter {
       columns << driver.quoteName(f.name);
       marks << QStringLiteral("?");
     }
-    insertSql_ = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                     .arg(driver.quoteTable(table), columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+    parameterRow_ = QStringLiteral("(%1)").arg(marks.join(QStringLiteral(", ")));
+    insertSql_ = QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                     .arg(driver.quoteTable(table), columns.join(QStringLiteral(", ")), parameterRow_);
     insert_ = driver.prepareRepeated(db_, insertSql_, context_);
     created_ = true;
   }
@@ -235,7 +236,7 @@ class SqlRowWriter final : public RowWriter {
     committed_ = true;
   }
   SqliteStatementEnd sqliteTarget() const override {
-    return {plainSqliteHandle(db_, driver_), insertSql_, &driver_, context_};
+    return {plainSqliteHandle(db_, driver_), insertSql_, &driver_, context_, parameterRow_};
   }
 
  private:
@@ -244,7 +245,7 @@ class SqlRowWriter final : public RowWriter {
   TableName table_;
   std::vector<FieldDef> fields_;
   QString context_;
-  QString insertSql_;
+  QString insertSql_, parameterRow_;
   std::unique_ptr<RepeatedStatement> insert_;
   QVector<QVariant> values_;
   bool transaction_ = false;

@@ -34,6 +34,9 @@ struct SqliteStatementEnd {
   QString sql;
   const Driver* driver = nullptr;
   QString context;  // the first line of an error
+  // An INSERT's row of parameters ("(?, ?)"), which its SQL ends with: an
+  // INSERT of several rows at once repeats it.
+  QString parameterRow;
 };
 
 class RowReader {

@@ -42,16 +42,29 @@ const char* kEveryKindSchema =
 // commas and line breaks (CR LF and LF) inside quotes, an empty text ("")
 // beside NULLs (empty fields), numbers in the forms the reader takes (a '+',
 // blanks, exponents, the edges of each integer type), dates before 1900 and
-// in both separators, every digit of an exact decimal.
-const char* kEveryKindRows =
-    "CODE,名前,SMALL,PRICE,RATE,AMOUNT,BORN,AT,STAMP,OK,NOTE\r\n"
-    "1,山田太郎,-32768,1234.5,0.1,12345678901234567890.123456789,1868/10/23,10:30:00,1899/12/31 23:59:59.500,TRUE,"
-    "\"短い, \"\"メモ\"\"\r\n二行目\"\r\n"
-    "2,\"\",32767, 7 ,+5,-0.000,0001-01-01,00:00,2024-02-29T08:09,f,\"a\nb\"\r\n"
-    "3,,,,,,,,,,\r\n"
-    "9223372036854775807,\" lead\",1,1e3,1E-7,1.50,1899/12/30,23:59:59.999,2024/01/31,yes,ｶﾅ半角\r\n"
-    "2147483648,ASCII only,0,-0.25,-1e300,0,2024/2/3,1:02:03,2024/01/31 00:00:00,0,plain\r\n"
-    "-5,\"a,b\",+12,0.1e1,  2.5  ,-1E2,2024/12/31,12:00:00.5,2000-01-01 12:00,NO,\"\"\r\n";
+// in both separators, every digit of an exact decimal. Each is a key and
+// the rest of its record.
+const std::pair<const char*, const char*> kEveryKindRecords[] = {
+    {"1", "山田太郎,-32768,1234.5,0.1,12345678901234567890.123456789,1868/10/23,10:30:00,1899/12/31 23:59:59.500,TRUE,"
+          "\"短い, \"\"メモ\"\"\r\n二行目\""},
+    {"2", "\"\",32767, 7 ,+5,-0.000,0001-01-01,00:00,2024-02-29T08:09,f,\"a\nb\""},
+    {"3", ",,,,,,,,,"},
+    {"9223372036854775807", "\" lead\",1,1e3,1E-7,1.50,1899/12/30,23:59:59.999,2024/01/31,yes,ｶﾅ半角"},
+    {"2147483648", "ASCII only,0,-0.25,-1e300,0,2024/2/3,1:02:03,2024/01/31 00:00:00,0,plain"},
+    {"-5", "\"a,b\",+12,0.1e1,  2.5  ,-1E2,2024/12/31,12:00:00.5,2000-01-01 12:00,NO,\"\""},
+};
+const char* kEveryKindHeader = "CODE,名前,SMALL,PRICE,RATE,AMOUNT,BORN,AT,STAMP,OK,NOTE\r\n";
+
+// The records above, or `repeats` rounds of them keyed 0, 1, 2 ...
+QByteArray everyKindCsv(int repeats = 0) {
+  QByteArray text = kEveryKindHeader;
+  const int records = static_cast<int>(std::size(kEveryKindRecords));
+  for (int i = 0; i < (repeats > 0 ? repeats * records : records); ++i) {
+    const auto& record = kEveryKindRecords[i % records];
+    text += (repeats > 0 ? QByteArray::number(i) : QByteArray(record.first)) + ',' + record.second + "\r\n";
+  }
+  return text;
+}
 
 class ByteCopyTest : public EngineFixture {
  protected:
@@ -123,11 +136,18 @@ class ByteCopyTest : public EngineFixture {
 };
 
 TEST_F(ByteCopyTest, ImportStoresWhatTheRowByRowCopyStores) {
-  writeFile(QStringLiteral("sj.csv"), cp932(kEveryKindRows));
+  writeFile(QStringLiteral("sj.csv"), cp932(everyKindCsv().constData()));
   writeFile(QStringLiteral("sj.schema"), cp932(kEveryKindSchema).replace("%1", "CP932"));
   // The same records as UTF-8 with a byte-order mark and LF line breaks.
-  writeFile(QStringLiteral("u8.csv"), "\xEF\xBB\xBF" + QByteArray(kEveryKindRows).replace("\r\n", "\n"));
+  writeFile(QStringLiteral("u8.csv"), "\xEF\xBB\xBF" + everyKindCsv().replace("\r\n", "\n"));
   writeFile(QStringLiteral("u8.schema"), cp932(kEveryKindSchema).replace("%1", "UTF-8"));
+  // Enough of them for the rows to go in groups, and a group left over.
+  writeFile(QStringLiteral("many.csv"), cp932(everyKindCsv(150).constData()));
+  writeFile(QStringLiteral("many.schema"), cp932(kEveryKindSchema).replace("%1", "CP932"));
+  ASSERT_EQ(copy(QStringLiteral("FILES"), QStringLiteral("many.csv"), QStringLiteral("LITE"), QStringLiteral("many_bytes")).rows, 900);
+  ASSERT_EQ(copy(QStringLiteral("FILES"), QStringLiteral("many.csv"), QStringLiteral("LITE"), QStringLiteral("many_rows"),
+                 BatchMoveWay::RowByRow).rows, 900);
+  EXPECT_EQ(stored(QStringLiteral("many_bytes")), stored(QStringLiteral("many_rows")));
   for (const QString& name : {QStringLiteral("sj"), QStringLiteral("u8")}) {
     SCOPED_TRACE(name.toStdString());
     ASSERT_EQ(copy(QStringLiteral("FILES"), name + QStringLiteral(".csv"), QStringLiteral("LITE"), name + QStringLiteral("_bytes")).rows, 6);
@@ -241,6 +261,21 @@ TEST_F(ByteCopyTest, DamageAndStopsLeaveTheDestinationAsItWas) {
     EXPECT_EQ(count(QStringLiteral("old WHERE A = 7")), 1);
     EXPECT_EQ(count(QStringLiteral("old")), 1);
   }
+
+  // A row SQLite refuses, deep inside a group of rows inserted at once, is
+  // named by its number; no row of the copy is kept.
+  QByteArray twice = "ID,T\r\n";
+  for (int i = 1; i <= 1000; ++i) twice += QByteArray::number(i == 700 ? 5 : i) + ",r\r\n";
+  writeFile(QStringLiteral("twice.csv"), twice);
+  writeFile(QStringLiteral("twice.schema"), "KORVEL CSV SCHEMA 1\nKEY 1\nCOLUMN INTEGER 0 ID\nCOLUMN STRING 5 T\n");
+  prompt_.messageAnswers = {PromptYes};
+  try {
+    copy(QStringLiteral("FILES"), QStringLiteral("twice.csv"), QStringLiteral("LITE"), QStringLiteral("old"));
+    ADD_FAILURE() << "no error";
+  } catch (const EngineError& e) {
+    EXPECT_TRUE(e.lastMessage().startsWith(u"row 700: UNIQUE constraint failed")) << e.lastMessage().toStdString();
+  }
+  EXPECT_EQ(count(QStringLiteral("old WHERE A = 7")), 1);
 
   QByteArray many = "ID,T\r\n";
   for (int i = 0; i < 5000; ++i) many += QByteArray::number(i) + ",row " + QByteArray::number(i) + "\r\n";
