@@ -165,6 +165,51 @@ void appendValue(CsvWriter& csv, const QVariant& value, const local::LocalColumn
   csv.put(text, isText && text.isEmpty(), rowNumber, column.name);
 }
 
+// Whether each row's key comes after the key of the row before, as the
+// files order keys (keycodec.h). A key of one integer column holding
+// integers is compared as the integer, without its key bytes.
+class KeyOrder {
+ public:
+  KeyOrder(const local::LocalTableDef& def, const std::vector<int>& order) : def_(def), order_(order) {
+    const FieldKind first = def.columns.empty() ? FieldKind::String : def.columns[0].kind;
+    integerKey_ = def.keyColumns == 1 && (first == FieldKind::Integer || first == FieldKind::Smallint);
+  }
+  bool follows(sqlite3_stmt* stmt) {
+    if (integerKey_ && sqlite3_column_type(stmt, order_[0]) == SQLITE_INTEGER) {
+      const sqlite3_int64 key = sqlite3_column_int64(stmt, order_[0]);
+      const bool after = !any_ || (lastIsInteger_ ? lastInteger_ < key : lastBytes_ < bytesOf(key));
+      any_ = lastIsInteger_ = true;
+      lastInteger_ = key;
+      return after;
+    }
+    std::string key;
+    for (int k = 0; k < def_.keyColumns; ++k) {
+      const FieldKind kind = def_.columns[static_cast<size_t>(k)].kind;
+      local::appendKeyBytes(key, kind, rowValue(stmt, order_[static_cast<size_t>(k)], kind));
+    }
+    const bool after = !any_ || (lastIsInteger_ ? bytesOf(lastInteger_) : lastBytes_) < key;
+    any_ = true;
+    lastIsInteger_ = false;
+    lastBytes_.swap(key);
+    return after;
+  }
+
+ private:
+  // The key bytes of an integer as the row by row copy reads it.
+  std::string bytesOf(sqlite3_int64 key) const {
+    std::string bytes;
+    local::appendKeyBytes(bytes, def_.columns[0].kind, QVariant(static_cast<qlonglong>(key)));
+    return bytes;
+  }
+  const local::LocalTableDef& def_;
+  const std::vector<int>& order_;
+  bool integerKey_ = false;
+  bool any_ = false;
+  bool lastIsInteger_ = false;
+  sqlite3_int64 lastInteger_ = 0;
+  std::string lastBytes_;
+};
+
 }  // namespace
 
 BatchMoveOutcome exportCsv(const SqliteStatementEnd& source, CsvWriter& csv, const local::LocalTableDef& def,
@@ -174,29 +219,24 @@ BatchMoveOutcome exportCsv(const SqliteStatementEnd& source, CsvWriter& csv, con
   if (sqlite3_column_count(stmt) != static_cast<int>(order.size()))
     throw EngineError(QStringList{source.context, QStringLiteral("the table's columns changed during the copy")});
   const bool utf8File = csv.schema().utf8;
-  std::string converted, key, lastKey;
+  std::string converted;
+  KeyOrder keyOrder(def, order);
   int64_t copied = 0;
   for (;;) {
     const int rc = sqlite3_step(stmt);
     if (rc == SQLITE_DONE) break;
     if (rc != SQLITE_ROW)
       throw EngineError(QStringList{source.context, QStringLiteral("Unable to fetch row"), sqlite::errorText(source.handle)});
+    // Rows read in key order by SQLite's collation may break the files'
+    // order (text by its code page 932 bytes): the caller then sorts. As
+    // the row by row copy, before the row's values are written.
+    if (def.keyColumns > 0 && !keyOrder.follows(stmt)) throw local::RowsOutOfKeyOrder{};
     std::string& out = csv.recordBuffer();
     for (size_t i = 0; i < order.size(); ++i) {
       if (i > 0) out += ',';
       const local::LocalColumn& column = def.columns[i];
       if (!appendStraight(sqlite3_column_value(stmt, order[i]), column.kind, utf8File, out, converted))
         appendValue(csv, rowValue(stmt, order[i], column.kind), column, copied);
-    }
-    // Rows read in key order by SQLite's collation may break the files'
-    // order (text by its code page 932 bytes): the caller then sorts.
-    if (def.keyColumns > 0) {
-      key.clear();
-      for (int k = 0; k < def.keyColumns; ++k)
-        local::appendKeyBytes(key, def.columns[static_cast<size_t>(k)].kind,
-                              rowValue(stmt, order[static_cast<size_t>(k)], def.columns[static_cast<size_t>(k)].kind));
-      if (copied > 0 && !(lastKey < key)) throw local::RowsOutOfKeyOrder{};
-      lastKey.swap(key);
     }
     csv.endRecord();
     ++copied;

@@ -228,6 +228,14 @@ TEST_F(ByteCopyTest, ExportWritesTheBytesTheRowByRowCopyWrites) {
     exec(QStringLiteral("INSERT INTO odd VALUES (%1)").arg(QString::fromUtf8(values)));
     EXPECT_EQ(outcome(BatchMoveWay::Fastest), outcome(BatchMoveWay::RowByRow));
   }
+  // An integer key holding what SQLite lets it hold: NULL, a fraction, text.
+  for (const char* keys : {"(3), (NULL), (1), (2.5), ('7')", "(2), (1), ('x'), (-9223372036854775808)", "(5), (6)"}) {
+    SCOPED_TRACE(keys);
+    exec(QStringLiteral("DROP TABLE IF EXISTS odd"));
+    exec(QStringLiteral("CREATE TABLE odd (K SMALLINT PRIMARY KEY)"));
+    exec(QStringLiteral("INSERT INTO odd VALUES %1").arg(QLatin1String(keys)));
+    EXPECT_EQ(outcome(BatchMoveWay::Fastest), outcome(BatchMoveWay::RowByRow));
+  }
 }
 
 // Damaged files are named with their line, and neither a damaged file nor a
