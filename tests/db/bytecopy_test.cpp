@@ -73,7 +73,8 @@ class ByteCopyTest : public EngineFixture {
     ASSERT_TRUE(QDir().mkpath(tables()));
     sqliteAlias({}, QStringLiteral("LITE"));
     writeAliases(QStringLiteral("[FILES]\nTYPE=PARADOX\nPATH=%1\n[LITE]\nTYPE=SQLITE\nPATH=%2\n")
-                     .arg(tables(), path(QStringLiteral("LITE.sqlite"))));
+                     .arg(tables(), path(QStringLiteral("LITE.sqlite"))) +
+                 (pgConnectionString().isEmpty() ? QString() : pgAliasSection(QStringLiteral("PG"))));
   }
   QString tables() const { return path(QStringLiteral("tables")); }
   QString tableFile(const QString& name) const { return tables() + u'/' + name; }
@@ -99,9 +100,9 @@ class ByteCopyTest : public EngineFixture {
     if (toAlias == u"FILES" && to.endsWith(u".csv")) destination.setTableType(TableType::Ascii);
     return batchMove(source, destination, progress, way);
   }
-  void exec(const QString& sql) {
+  void exec(const QString& sql, const QString& alias = QStringLiteral("LITE")) {
     Query q;
-    q.setDatabaseName(QStringLiteral("LITE"));
+    q.setDatabaseName(alias);
     q.setSql(sql);
     q.execSql();
   }
@@ -235,6 +236,33 @@ TEST_F(ByteCopyTest, ExportWritesTheBytesTheRowByRowCopyWrites) {
     exec(QStringLiteral("CREATE TABLE odd (K SMALLINT PRIMARY KEY)"));
     exec(QStringLiteral("INSERT INTO odd VALUES %1").arg(QLatin1String(keys)));
     EXPECT_EQ(outcome(BatchMoveWay::Fastest), outcome(BatchMoveWay::RowByRow));
+  }
+}
+
+// A quoted empty field is an empty text and an empty field NULL, whichever
+// way the rows go: straight into SQLite, or row by row into PostgreSQL (and
+// back into a CSV file from either).
+TEST_F(ByteCopyTest, AnEmptyTextStaysApartFromNull) {
+  writeFile(QStringLiteral("empty.csv"), "ID,T\r\n1,\"\"\r\n2,\r\n3,x\r\n");
+  writeFile(QStringLiteral("empty.schema"), "KORVEL CSV SCHEMA 1\nKEY 1\nCOLUMN INTEGER 0 ID\nCOLUMN STRING 5 T\n");
+  QStringList aliases{QStringLiteral("LITE")};
+  if (!pgConnectionString().isEmpty()) aliases << QStringLiteral("PG");
+  for (const QString& alias : aliases) {
+    SCOPED_TRACE(alias.toStdString());
+    exec(QStringLiteral("DROP TABLE IF EXISTS empty_copy"), alias);
+    ASSERT_EQ(copy(QStringLiteral("FILES"), QStringLiteral("empty.csv"), alias, QStringLiteral("empty_copy")).rows, 3);
+    Query q;
+    q.setDatabaseName(alias);
+    q.setSql(QStringLiteral("SELECT \"ID\" FROM empty_copy WHERE \"T\" = '' "
+                            "UNION ALL SELECT -\"ID\" FROM empty_copy WHERE \"T\" IS NULL"));
+    q.open();
+    QStringList got;
+    for (; !q.eof(); q.next()) got << q.field(0).value().toString();
+    q.close();
+    EXPECT_EQ(got, (QStringList{QStringLiteral("1"), QStringLiteral("-2")}));
+    prompt_.messageAnswers = {PromptYes};
+    ASSERT_EQ(copy(alias, QStringLiteral("empty_copy"), QStringLiteral("FILES"), QStringLiteral("back.csv")).rows, 3);
+    EXPECT_EQ(bytes(QStringLiteral("back.csv")), "ID,T\r\n1,\"\"\r\n2,\r\n3,x\r\n");
   }
 }
 
