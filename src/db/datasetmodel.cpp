@@ -71,6 +71,7 @@ void DatasetModel::resetFromDataset() {
   shownRow_ = dataset_ ? dataset_->recNo() : -1;
   endResetModel();
   syncViewRow();
+  announceCursor(true);
 }
 
 void DatasetModel::growTo(int rows) {
@@ -112,6 +113,21 @@ void DatasetModel::datasetChanged() {
   shownRow_ = dataset_->recNo();
   if (shownRow_ >= 0 && last >= 0) emit dataChanged(index(shownRow_, 0), index(shownRow_, last));
   syncViewRow();
+  announceCursor(false);
+}
+
+void DatasetModel::announceCursor(bool always) {
+  const int row = dataset_ && dataset_->active() ? dataset_->recNo() : -1;
+  if (!always && row == announcedRow_) return;
+  announcedRow_ = row;
+  emit cursorRowChanged(row);
+}
+
+int DatasetModel::moveCursorTo(int row) {
+  if (!dataset_ || !dataset_->active()) return -1;
+  if (row != dataset_->recNo()) guarded([&] { dataset_->moveTo(row); });
+  announceCursor(false);
+  return dataset_ ? dataset_->recNo() : -1;
 }
 
 void DatasetModel::syncViewRow() {

@@ -1,50 +1,73 @@
 #include "ui/dbgrid.h"
 
 #include <QFontMetrics>
-#include <algorithm>
 #include <QHeaderView>
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
 
 #include "db/dataset.h"
 #include "db/datasetmodel.h"
 #include "db/engineerror.h"
-#include "ui/datasource.h"
 #include "prompt/prompt.h"
+#include "ui/datasource.h"
+#include "ui/gridwindow.h"
 
 namespace korvel::ui {
 
 namespace {
 // Room beside a column title for the header's frame and padding.
 constexpr int kTitleMargin = 14;
+// Room beside the widest row number in the row header.
+constexpr int kRowNumberMargin = 10;
+
+// Blocks a flag's re-entry for the length of a scope.
+class FlagScope {
+ public:
+  explicit FlagScope(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
+  ~FlagScope() { flag_ = old_; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+
+ private:
+  bool& flag_;
+  bool old_;
+};
 }  // namespace
 
 DBGrid::DBGrid(QWidget* parent)
-    : QTableView(parent), model_(new db::DatasetModel(this)) {
-  setModel(model_);
+    : QTableView(parent),
+      model_(new db::DatasetModel(this)),
+      window_(new GridWindowModel(model_, this)),
+      bar_(new QScrollBar(Qt::Vertical, this)) {
+  QTableView::setModel(window_);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
+  // The view never scrolls down by itself: the window is as high as the
+  // screen and the grid's own bar moves it.
+  setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   // A title wider than its column is cut at its end ("DEPT_CO…"), never at
   // both, which would read as another name.
   horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   horizontalHeader()->setTextElideMode(Qt::ElideRight);
-  model_->setSelectionModel(selectionModel());
+  bar_->setSingleStep(1);
+  connect(bar_, &QScrollBar::valueChanged, this, [this](int value) {
+    if (!settingRange_) scrollToTop(value);
+  });
+  connect(QAbstractScrollArea::verticalScrollBar(), &QScrollBar::valueChanged, this,
+          &DBGrid::windowScrolledItself);
+  connect(QTableView::selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) { viewRowChanged(current); });
+  connect(model_, &db::DatasetModel::cursorRowChanged, this, &DBGrid::followCursor);
   connect(model_, &QAbstractItemModel::modelReset, this, &DBGrid::applyDisplayWidths);
-  const auto rowsChanged = [this] { rowsChanged_ = true; };
-  connect(model_, &QAbstractItemModel::modelReset, this, rowsChanged);
-  connect(model_, &QAbstractItemModel::rowsInserted, this, rowsChanged);
-}
-
-// The view lays out its scroll range only later, after a reset or added
-// rows; scrolling to a row beyond the old range would stop at its end and
-// leave the current record (after test data, at the end) out of sight.
-void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-  if (rowsChanged_) {
-    rowsChanged_ = false;
-    updateGeometries();
-  }
-  QTableView::currentChanged(current, previous);
+  connect(model_, &QAbstractItemModel::modelReset, this, &DBGrid::updateScrollRange);
+  connect(model_, &QAbstractItemModel::rowsInserted, this, &DBGrid::updateScrollRange);
+  connect(model_, &QAbstractItemModel::rowsRemoved, this, &DBGrid::updateScrollRange);
 }
 
 void DBGrid::setDataSource(DataSource* source) {
@@ -58,6 +81,245 @@ void DBGrid::setDataSource(DataSource* source) {
 void DBGrid::attachDataset() {
   model_->setDataset(source_ ? source_->shownDataSet() : nullptr);
   applyDisplayWidths();
+}
+
+int DBGrid::recordRow() const {
+  db::Dataset* dataset = model_->dataset();
+  const int row = dataset && dataset->active() ? dataset->recNo() : -1;
+  return row < model_->rowCount() ? row : -1;
+}
+
+int DBGrid::topRow() const { return window_->top(); }
+
+QModelIndex DBGrid::currentIndex() const {
+  const int row = recordRow();
+  if (row < 0 || model_->columnCount() == 0) return {};
+  return model_->index(row, std::clamp(currentColumn_, 0, model_->columnCount() - 1));
+}
+
+void DBGrid::setCurrentIndex(const QModelIndex& index) {
+  if (index.model() == window_) {
+    QTableView::setCurrentIndex(index);
+    return;
+  }
+  if (!index.isValid() || index.model() != model_) return;
+  currentColumn_ = index.column();
+  model_->moveCursorTo(index.row());
+  followCursor();
+}
+
+int DBGrid::rowAt(int y) const {
+  const int row = QTableView::rowAt(y);
+  return row < 0 ? -1 : window_->sourceRow(row);
+}
+
+QRect DBGrid::visualRect(const QModelIndex& index) const {
+  if (index.model() != model_) return QTableView::visualRect(index);
+  const QModelIndex shown = window_->fromSource(index);
+  return shown.isValid() ? QTableView::visualRect(shown) : QRect();
+}
+
+// Rows whose whole height fits the viewport, and rows that show at all.
+int DBGrid::fullRowsOnScreen() const {
+  const int rowHeight = std::max(verticalHeader()->defaultSectionSize(), 1);
+  return std::max(viewport()->height() / rowHeight, 1);
+}
+
+int DBGrid::rowsOnScreen() const {
+  const int rowHeight = std::max(verticalHeader()->defaultSectionSize(), 1);
+  return std::max((viewport()->height() + rowHeight - 1) / rowHeight, 1);
+}
+
+void DBGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
+  if (!index.isValid() || syncing_) return;
+  const int row = index.model() == model_ ? index.row() : window_->sourceRow(index.row());
+  const int full = fullRowsOnScreen();
+  int top = topRow();
+  switch (hint) {
+    case EnsureVisible:
+      if (row < top) top = row;
+      else if (row >= top + full) top = row - full + 1;
+      break;
+    case PositionAtTop: top = row; break;
+    case PositionAtBottom: top = row - full + 1; break;
+    case PositionAtCenter: top = row - full / 2; break;
+  }
+  scrollToTop(top);
+  // Across, the view scrolls by itself to the cell's column.
+  const int shownRow = window_->windowRow(row);
+  if (shownRow >= 0) {
+    FlagScope scope(syncing_);
+    QTableView::scrollTo(window_->index(shownRow, index.column()), EnsureVisible);
+    QAbstractScrollArea::verticalScrollBar()->setValue(0);
+  }
+}
+
+// The window starts at `top` now: a cell being edited keeps its input (it
+// belongs to the record it was opened on), the bar and the current cell
+// follow.
+void DBGrid::scrollToTop(int top) {
+  if (top != topRow()) closeEditorKeepingInput();
+  window_->setWindow(top, rowsOnScreen(), fullRowsOnScreen());
+  showCurrentInWindow();
+  updateScrollRange();
+  // At the end of the rows read so far, more are read where the result's
+  // size is not known yet.
+  if (bar_->value() == bar_->maximum() && model_->canFetchMore({})) model_->fetchMore({});
+}
+
+void DBGrid::ensureRowShown(int row) {
+  if (row < 0) return;
+  const int full = fullRowsOnScreen();
+  const int top = topRow();
+  if (row < top) scrollToTop(row);
+  else if (row >= top + full) scrollToTop(row - full + 1);
+}
+
+// The dataset's cursor moved (or the rows were read afresh): the grid
+// scrolls to the current record and marks it.
+void DBGrid::followCursor() {
+  ensureRowShown(recordRow());
+  showCurrentInWindow();
+}
+
+// The view's current cell is the current record's when it is on screen,
+// and none when the record is scrolled away.
+void DBGrid::showCurrentInWindow() {
+  FlagScope scope(syncing_);
+  QItemSelectionModel* selection = QTableView::selectionModel();
+  if (!selection) return;  // while the view takes its model
+  const int shownRow = window_->windowRow(recordRow());
+  if (shownRow < 0 || window_->columnCount() == 0) {
+    if (selection->currentIndex().isValid()) selection->clear();
+    return;
+  }
+  const QModelIndex cell =
+      window_->index(shownRow, std::clamp(currentColumn_, 0, window_->columnCount() - 1));
+  if (selection->currentIndex() != cell)
+    selection->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+// The user moved to another row: the dataset follows, posting a pending edit
+// first; when that fails the view goes back to the dataset's row.
+void DBGrid::viewRowChanged(const QModelIndex& current) {
+  if (syncing_ || !current.isValid()) return;
+  model_->moveCursorTo(window_->sourceRow(current.row()));
+  followCursor();
+}
+
+void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  if (!syncing_ && current.isValid()) currentColumn_ = current.column();
+  QTableView::currentChanged(current, previous);
+}
+
+// The view scrolled its window by itself (dragging a selection past the
+// last row): the window moves instead and the view stays at its top.
+void DBGrid::windowScrolledItself(int value) {
+  if (value == 0 || syncing_) return;
+  {
+    FlagScope scope(syncing_);
+    QAbstractScrollArea::verticalScrollBar()->setValue(0);
+  }
+  scrollToTop(topRow() + value);
+}
+
+// Cursor keys, PageUp and PageDown move over the whole result; the window
+// follows before the view takes the new cell.
+QModelIndex DBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+  const int rows = model_->rowCount();
+  const int current = std::max(recordRow(), 0);
+  int target = -1;
+  switch (action) {
+    case MoveUp: target = current - 1; break;
+    case MoveDown:
+      if (current + 1 >= rows && model_->canFetchMore({})) model_->fetchMore({});
+      target = current + 1;
+      break;
+    case MovePageUp: target = current - fullRowsOnScreen(); break;
+    case MovePageDown:
+      if (current + fullRowsOnScreen() >= rows && model_->canFetchMore({})) model_->fetchMore({});
+      target = current + fullRowsOnScreen();
+      break;
+    case MoveNext:
+    case MovePrevious:
+      // Asked with no current cell on screen (the view gaining the focus
+      // while the current record is scrolled away): no cell, the screen stays.
+      if (!QTableView::currentIndex().isValid()) return {};
+      return QTableView::moveCursor(action, modifiers);
+    default:
+      // Across a row: from the current record's cell, brought on screen.
+      followCursor();
+      return QTableView::moveCursor(action, modifiers);
+  }
+  if (model_->rowCount() == 0) return {};
+  target = std::clamp(target, 0, model_->rowCount() - 1);
+  ensureRowShown(target);
+  const int shownRow = window_->windowRow(target);
+  const int column = std::clamp(currentColumn_, 0, std::max(window_->columnCount() - 1, 0));
+  return shownRow < 0 ? QModelIndex() : window_->index(shownRow, column);
+}
+
+void DBGrid::wheelEvent(QWheelEvent* event) {
+  const QPoint delta = event->angleDelta();
+  if (std::abs(delta.y()) >= std::abs(delta.x()) && delta.y() != 0) {
+    QCoreApplication::sendEvent(bar_, event);
+    return;
+  }
+  QTableView::wheelEvent(event);
+}
+
+// An open editor's text is written to its record before the window moves:
+// afterwards the editor's cell would stand for another record.
+void DBGrid::closeEditorKeepingInput() {
+  if (state() != QAbstractItemView::EditingState) return;
+  for (QWidget* editor : viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+  }
+}
+
+void DBGrid::updateGeometries() {
+  QTableView::updateGeometries();
+  placeScrollBar();
+  const int rows = rowsOnScreen();
+  const int full = fullRowsOnScreen();
+  if (rows != window_->size()) {
+    window_->setWindow(topRow(), rows, full);
+    showCurrentInWindow();
+  }
+  updateScrollRange();
+}
+
+// The bar stands at the right of the rows, beside the column titles too,
+// where the view's own bar would be.
+void DBGrid::placeScrollBar() {
+  QMargins margins = viewportMargins();
+  const int width = bar_->sizeHint().width();
+  if (margins.right() != width) {
+    margins.setRight(width);
+    setViewportMargins(margins);
+  }
+  const QRect rows = viewport()->geometry();
+  bar_->setGeometry(rows.right() + 1, rows.top() - margins.top(), width, rows.height() + margins.top());
+}
+
+// The bar's range is every row of the result (as far as it is known), the
+// row header as wide as the longest row number.
+void DBGrid::updateScrollRange() {
+  {
+    FlagScope scope(settingRange_);
+    const int full = fullRowsOnScreen();
+    bar_->setRange(0, std::max(model_->rowCount() - full, 0));
+    bar_->setPageStep(full);
+    bar_->setValue(topRow());
+  }
+  const int digits = static_cast<int>(QString::number(std::max(model_->rowCount(), 1)).size());
+  const int width = fontMetrics().horizontalAdvance(QString(digits, QLatin1Char('9'))) + kRowNumberMargin;
+  if (verticalHeader()->minimumWidth() != width) {
+    verticalHeader()->setMinimumWidth(width);
+    QTableView::updateGeometries();
+    placeScrollBar();
+  }
 }
 
 void DBGrid::keyPressEvent(QKeyEvent* event) {
@@ -90,7 +352,7 @@ void DBGrid::keyPressEvent(QKeyEvent* event) {
     if (event->modifiers() == Qt::ControlModifier &&
         (event->key() == Qt::Key_End || event->key() == Qt::Key_Home)) {
       event->key() == Qt::Key_End ? dataset->last() : dataset->first();
-      scrollTo(currentIndex());
+      followCursor();
       return;
     }
   } catch (const db::EngineError& e) {

@@ -2,14 +2,26 @@
 // The data grid: a table view over the dataset of a DataSource. Rows are
 // selectable several at a time; column widths follow the fields' display
 // widths (in characters).
+//
+// The view itself holds only the rows on screen (GridWindowModel), so its
+// cost does not grow with the result; the grid's own vertical scroll bar
+// spans every row of the result and moves that window. model(),
+// currentIndex(), setCurrentIndex(), rowAt(), visualRect(), scrollTo() and
+// verticalScrollBar() speak in rows of the whole result (model() is the
+// DatasetModel), hiding the view's functions that see only the window.
 
 #include <QTableView>
 
-namespace korvel::db { class DatasetModel; class Dataset; }
+#include "db/datasetmodel.h"
+
+class QScrollBar;
+
+namespace korvel::db { class Dataset; }
 
 namespace korvel::ui {
 
 class DataSource;
+class GridWindowModel;
 
 class DBGrid : public QTableView {
   Q_OBJECT
@@ -23,20 +35,55 @@ class DBGrid : public QTableView {
   // Re-reads the fields' display widths into the column widths.
   void applyDisplayWidths();
 
+  // Every row of the result.
+  db::DatasetModel* model() const { return model_; }
+  // The current record's cell in model(); invalid when there is no record.
+  QModelIndex currentIndex() const;
+  // Makes the record at index.row() of model() current (posting a pending
+  // edit first), in the column of index; the grid shows it.
+  void setCurrentIndex(const QModelIndex& index);
+  // The row of model() at y in the viewport, -1 where there is none.
+  int rowAt(int y) const;
+  // Where a cell of model() (or of the window) is in the viewport; empty
+  // when it is not on screen.
+  QRect visualRect(const QModelIndex& index) const override;
+  void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+  // The scroll bar over every row: its value is the row at the top.
+  QScrollBar* verticalScrollBar() const { return bar_; }
+  int topRow() const;
+
  protected:
   // Ctrl+Delete deletes the current record after asking; Insert inserts a
   // record; Escape cancels a pending edit or insert.
   void keyPressEvent(QKeyEvent* event) override;
-  // Scrolls to the new current row, with the scroll range brought up to
-  // date first when rows were reset or added since the last layout.
+  void wheelEvent(QWheelEvent* event) override;
+  void updateGeometries() override;
+  // Up, Down, PageUp and PageDown move by rows of the whole result.
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
  private:
   void attachDataset();
+  int recordRow() const;
+  int fullRowsOnScreen() const;
+  int rowsOnScreen() const;
+  void scrollToTop(int top);
+  void ensureRowShown(int row);
+  void followCursor();
+  void showCurrentInWindow();
+  void viewRowChanged(const QModelIndex& current);
+  void updateScrollRange();
+  void placeScrollBar();
+  void closeEditorKeepingInput();
+  void windowScrolledItself(int value);
 
   DataSource* source_ = nullptr;
-  bool rowsChanged_ = false;  // the row count changed since the last layout
   db::DatasetModel* model_;
+  GridWindowModel* window_;
+  QScrollBar* bar_;
+  int currentColumn_ = 0;
+  bool syncing_ = false;      // the grid itself sets the view's current cell
+  bool settingRange_ = false; // the grid itself sets its scroll bar
 };
 
 }  // namespace korvel::ui

@@ -61,9 +61,12 @@ class ViewTest : public ::testing::Test {
     return row.isValid() && grid->viewport()->rect().intersects(row);
   }
 
+  // The last row of the grid wholly on screen (the screen's last line may
+  // be left empty at the end of the rows).
   int lastVisibleRow() const {
     korvel::ui::DBGrid* grid = form->DBGrid1;
-    return grid->rowAt(grid->viewport()->height() - 2);
+    const int rowHeight = grid->verticalHeader()->defaultSectionSize();
+    return grid->rowAt(grid->viewport()->height() / rowHeight * rowHeight - 2);
   }
 
   MainWindowEnv env;
