@@ -1,8 +1,9 @@
-// Browsing large tables through DatasetModel in a QTableView (offscreen), as
-// a user scrolls them: time to the first screen, the row count running
-// beside the window, a jump to the middle (before and after the count) and
-// to the last row, 200 scroll steps over the whole table, walks through the
-// rows, and peak memory. Each size runs in its own process so that the peak
+// Browsing large tables in the data grid (offscreen), as a user scrolls
+// them: time to the first screen, the row count running beside the window,
+// the scroll bar's thumb dragged to the middle (before and after the count)
+// and to the end, Ctrl+End, 200 steps of the thumb over the whole table,
+// line steps and PageDown keys, each with the repaint it leads to; walks
+// through the rows, and peak memory. Each size runs in its own process so that the peak
 // memory figures stand alone.
 //
 //   bench_db_browse [folder] [sizes...]
@@ -19,10 +20,10 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScrollBar>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTableView>
 #include <cstdio>
 #include <cstdlib>
 
@@ -31,6 +32,8 @@
 #include "db/query.h"
 #include "db/sqlitedriver.h"
 #include "db/table.h"
+#include "ui/datasource.h"
+#include "ui/dbgrid.h"
 
 using namespace korvel::db;
 
@@ -114,12 +117,6 @@ bool makePostgres(int rows) {
   return true;
 }
 
-// Reads the display texts of `count` rows from `first`, as the view paints them.
-void touchRows(QAbstractItemModel& model, int first, int count) {
-  for (int r = first; r < first + count && r < model.rowCount(); ++r)
-    for (int c = 0; c < model.columnCount(); ++c) model.data(model.index(r, c), Qt::DisplayRole);
-}
-
 double msSince(QElapsedTimer& timer) {
   const double ms = timer.nsecsElapsed() / 1e6;
   timer.restart();
@@ -133,6 +130,32 @@ struct Setup {
   bool keyValues = true;  // the first column holds 1..rows in the table's order
   bool walks = true;      // walk every row (the smaller sizes only)
 };
+
+// The figure of one timed grid operation: the step itself and the repaint
+// of the screen it leads to, as the user sees it.
+struct Steps {
+  double totalMs = 0;
+  double slowestMs = 0;
+  int count = 0;
+  template <typename F>
+  void time(korvel::ui::DBGrid& grid, F&& step) {
+    QElapsedTimer one;
+    one.start();
+    step();
+    grid.viewport()->repaint();
+    const double ms = one.nsecsElapsed() / 1e6;
+    totalMs += ms;
+    slowestMs = std::max(slowestMs, ms);
+    ++count;
+  }
+  double average() const { return totalMs / std::max(count, 1); }
+};
+
+// The ID shown in the grid's first column at the top of the screen.
+int topId(korvel::ui::DBGrid& grid) {
+  const QModelIndex cell = grid.model()->index(grid.rowAt(1), 0);
+  return grid.model()->data(cell).toInt();
+}
 
 int measure(const Setup& setup, const QString& aliasText, const QString& folder) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -153,11 +176,14 @@ int measure(const Setup& setup, const QString& aliasText, const QString& folder)
   const long baseline = peakKilobytes();
   const int rows = setup.rows;
 
-  // The window exists before a table is opened in it.
-  QTableView view;
-  view.resize(1000, 700);
-  view.show();
+  // The window and its grid exist before a table is opened in it.
+  korvel::ui::DataSource source;
+  korvel::ui::DBGrid grid;
+  grid.resize(1000, 700);
+  grid.setDataSource(&source);
+  grid.show();
   app.processEvents();
+  QScrollBar* bar = grid.verticalScrollBar();
 
   QElapsedTimer timer;
   QElapsedTimer countTimer;
@@ -167,79 +193,87 @@ int measure(const Setup& setup, const QString& aliasText, const QString& folder)
   table.setDatabaseName(QStringLiteral("BENCH"));
   table.setTableName(setup.table);
   table.open();
-  DatasetModel model;
-  model.setDataset(&table);
-  view.setModel(&model);
-  model.setSelectionModel(view.selectionModel());
-  touchRows(model, 0, 50);
-  app.processEvents();
+  source.setDataSet(&table);
+  grid.viewport()->repaint();
   const double firstMs = msSince(timer);
+  const bool firstOk = !setup.keyValues || topId(grid) == 1;
 
-  // A jump to the middle at once, before the count has got there.
-  table.moveTo(rows / 2);
-  touchRows(model, rows / 2, 30);
-  const double coldMiddleMs = msSince(timer);
-  const bool coldMiddleOk = !setup.keyValues || table.field(0).value().toInt() == rows / 2 + 1;
+  // The thumb dragged to the middle at once, before the count has got
+  // there (the range is what has been counted so far).
+  Steps cold;
+  cold.time(grid, [&] { bar->setValue(bar->maximum() / 2); });
+  const bool coldMiddleOk = !setup.keyValues || topId(grid) == grid.topRow() + 1;
 
   // The count beside the window, taken as the window's event loop runs.
   while (table.knownRowCount() < 0 && table.countingRows()) app.processEvents(QEventLoop::WaitForMoreEvents, 50);
   const double countMs = countTimer.nsecsElapsed() / 1e6;
-  const bool countOk = table.recordCount() == rows;
-  timer.restart();
+  const bool countOk = table.recordCount() == rows && bar->maximum() + bar->pageStep() == rows;
+  app.processEvents();
 
-  // The navigator's "first", then a jump to the middle and to the last row.
-  table.first();
-  app.processEvents();
-  timer.restart();
-  table.moveTo(rows / 2 + 7);
-  touchRows(model, rows / 2 + 7, 30);
-  app.processEvents();
-  const double middleMs = msSince(timer);
-  const bool middleOk = !setup.keyValues || table.field(0).value().toInt() == rows / 2 + 8;
-  table.last();
-  touchRows(model, model.rowCount() - 50, 50);
-  app.processEvents();
-  const double lastMs = msSince(timer);
-  const bool atLast = table.recNo() == rows - 1 && view.currentIndex().row() == rows - 1 &&
+  // The thumb dragged to the middle and to the end.
+  Steps middle;
+  middle.time(grid, [&] { bar->setValue(rows / 2 + 7); });
+  const bool middleOk = !setup.keyValues || topId(grid) == rows / 2 + 8;
+  Steps end;
+  end.time(grid, [&] { bar->setValue(bar->maximum()); });
+  const QRect lastRow = grid.visualRect(grid.model()->index(rows - 1, 0));
+  const bool endOk = lastRow.isValid() && grid.viewport()->rect().contains(lastRow) &&
+                     (!setup.keyValues || grid.model()->data(grid.model()->index(rows - 1, 0)).toInt() == rows);
+
+  // Ctrl+End: the last record becomes current and the grid shows it.
+  Steps last;
+  bar->setValue(0);
+  last.time(grid, [&] {
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier);
+    QCoreApplication::sendEvent(&grid, &key);
+  });
+  const bool atLast = table.recNo() == rows - 1 && grid.currentIndex().row() == rows - 1 &&
+                      grid.visualRect(grid.currentIndex()).isValid() &&
                       (!setup.keyValues || table.field(0).asString() == QString::number(rows));
 
-  // 200 scroll steps through the table, as a user dragging the scroll bar.
-  timer.restart();
-  const int step = std::max(1, model.rowCount() / 200);
-  int steps = 0;
-  for (int r = 0; r < model.rowCount() && steps < 200; r += step, ++steps) {
-    view.scrollTo(model.index(r, 0));
-    touchRows(model, r, 30);
+  // 200 steps of the thumb over the whole table, as a user dragging it.
+  Steps drag;
+  const int step = std::max(1, bar->maximum() / 200);
+  bool dragOk = true;
+  for (int r = 0; r <= bar->maximum() && drag.count < 200; r += step) {
+    drag.time(grid, [&] { bar->setValue(r); });
+    if (setup.keyValues && topId(grid) != r + 1) dragOk = false;
   }
-  app.processEvents();
-  const double scrollMs = msSince(timer);
 
-  // Paging down one screen at a time from the middle, 200 times.
+  // From a third of the way down: 200 rows scrolled one at a time (the
+  // wheel and the bar's arrows), then 200 PageDown keys moving the cursor.
+  bar->setValue(rows / 3);
+  Steps lines;
+  for (int i = 0; i < 200; ++i) lines.time(grid, [&] { bar->triggerAction(QAbstractSlider::SliderSingleStepAdd); });
+  const bool linesOk = !setup.keyValues || topId(grid) == rows / 3 + 201;
   table.moveTo(rows / 3);
-  app.processEvents();
-  timer.restart();
-  for (int i = 0, r = rows / 3; i < 200 && r < model.rowCount(); ++i, r += 30) {
-    view.scrollTo(model.index(r, 0));
-    touchRows(model, r, 30);
-  }
-  app.processEvents();
-  const double pageDownMs = msSince(timer);
+  Steps pages;
+  for (int i = 0; i < 200; ++i)
+    pages.time(grid, [&] {
+      QKeyEvent key(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+      QCoreApplication::sendEvent(&grid, &key);
+    });
+  const bool pagesOk = table.recNo() > rows / 3 + 200 && grid.visualRect(grid.currentIndex()).isValid();
 
-  std::printf("%-10s %11d rows: first screen %6.1f ms | jump to middle before the count %7.1f ms (%s) | "
-              "count beside %8.1f ms (%s) | jump to middle %5.1f ms (%s) | to last row %5.1f ms (%s) | "
-              "200 scroll steps %7.1f ms (%.2f ms a step) | 200 pages down %6.1f ms | peak memory %6.1f MB "
+  std::printf("%-10s %11d rows, grid: first screen %6.1f ms (%s) | thumb to middle before the count %6.1f ms (%s) | "
+              "count beside %8.1f ms (%s) | thumb to middle %5.1f ms (%s) | to end %5.1f ms (%s) | Ctrl+End %5.1f ms (%s)\n"
+              "%-10s %11d rows, grid: 200 thumb steps %.2f ms a step (slowest %.2f ms, %s) | 200 line steps %.2f ms a "
+              "step (slowest %.2f ms, %s) | 200 PageDown %.2f ms a step (slowest %.2f ms, %s) | peak memory %6.1f MB "
               "(before opening %6.1f MB)\n",
-              qPrintable(setup.label), rows, firstMs, coldMiddleMs, coldMiddleOk ? "ok" : "WRONG ROW", countMs,
-              countOk ? "ok" : "WRONG COUNT", middleMs, middleOk ? "ok" : "WRONG ROW", lastMs,
-              atLast ? "ok" : "WRONG ROW", scrollMs, scrollMs / std::max(steps, 1), pageDownMs,
-              peakKilobytes() / 1024.0, baseline / 1024.0);
+              qPrintable(setup.label), rows, firstMs, firstOk ? "ok" : "WRONG ROW", cold.totalMs,
+              coldMiddleOk ? "ok" : "WRONG ROW", countMs, countOk ? "ok" : "WRONG COUNT", middle.totalMs,
+              middleOk ? "ok" : "WRONG ROW", end.totalMs, endOk ? "ok" : "WRONG ROW", last.totalMs,
+              atLast ? "ok" : "WRONG ROW", qPrintable(setup.label), rows, drag.average(), drag.slowestMs,
+              dragOk ? "ok" : "WRONG ROW", lines.average(), lines.slowestMs, linesOk ? "ok" : "WRONG ROW",
+              pages.average(), pages.slowestMs, pagesOk ? "ok" : "WRONG ROW", peakKilobytes() / 1024.0,
+              baseline / 1024.0);
   std::fflush(stdout);
-  bool ok = coldMiddleOk && countOk && middleOk && atLast;
+  bool ok = firstOk && coldMiddleOk && countOk && middleOk && endOk && atLast && dragOk && linesOk && pagesOk;
   if (!setup.walks) return ok ? 0 : 1;
 
   // Walk every row through the dataset, as a copy or export does.
   timer.restart();
-  model.setDataset(nullptr);
+  source.setDataSet(nullptr);
   long long sum = 0;
   for (table.first(); !table.eof(); table.next()) sum += table.field(0).value().toLongLong();
   const double walkMs = msSince(timer);
@@ -261,10 +295,8 @@ int measure(const Setup& setup, const QString& aliasText, const QString& folder)
   return ok && walkedAll && queryWalkedAll ? 0 : 1;
 }
 
-// The engine alone, without a view: a QTableView keeps about 8 bytes per
-// row of its model for the row header, so with a view the peak memory grows
-// with the table however the rows are paged. Here the scroll steps are jumps
-// to 200 positions spread over the table, each reading a screen of 30 rows.
+// The engine alone, without a window: the scroll steps are jumps to 200
+// positions spread over the table, each reading a screen of 30 rows.
 int measureEngine(const Setup& setup, const QString& aliasText, const QString& folder) {
   const QString aliases = QStringLiteral("%1/korvel-bench-%2.ini").arg(folder).arg(::getpid());
   QFile ini(aliases);

@@ -61,8 +61,6 @@ DBGrid::DBGrid(QWidget* parent)
   });
   connect(QAbstractScrollArea::verticalScrollBar(), &QScrollBar::valueChanged, this,
           &DBGrid::windowScrolledItself);
-  connect(QTableView::selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          [this](const QModelIndex& current) { viewRowChanged(current); });
   connect(model_, &db::DatasetModel::cursorRowChanged, this, &DBGrid::followCursor);
   connect(model_, &QAbstractItemModel::modelReset, this, &DBGrid::applyDisplayWidths);
   connect(model_, &QAbstractItemModel::modelReset, this, &DBGrid::updateScrollRange);
@@ -178,6 +176,7 @@ void DBGrid::ensureRowShown(int row) {
 // The dataset's cursor moved (or the rows were read afresh): the grid
 // scrolls to the current record and marks it.
 void DBGrid::followCursor() {
+  if (syncing_) return;  // the view is choosing the cell itself
   ensureRowShown(recordRow());
   showCurrentInWindow();
 }
@@ -199,17 +198,22 @@ void DBGrid::showCurrentInWindow() {
     selection->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-// The user moved to another row: the dataset follows, posting a pending edit
-// first; when that fails the view goes back to the dataset's row.
-void DBGrid::viewRowChanged(const QModelIndex& current) {
-  if (syncing_ || !current.isValid()) return;
-  model_->moveCursorTo(window_->sourceRow(current.row()));
-  followCursor();
-}
-
+// The user (or the view, on a key) chose another cell: the dataset moves to
+// its record first, posting a pending edit, so that the view's scrolling to
+// the cell finds the record there; when the move fails the view goes back
+// to the dataset's record.
 void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-  if (!syncing_ && current.isValid()) currentColumn_ = current.column();
+  if (syncing_ || !current.isValid()) {
+    QTableView::currentChanged(current, previous);
+    return;
+  }
+  currentColumn_ = current.column();
+  {
+    FlagScope scope(syncing_);
+    model_->moveCursorTo(window_->sourceRow(current.row()));
+  }
   QTableView::currentChanged(current, previous);
+  followCursor();
 }
 
 // The view scrolled its window by itself (dragging a selection past the

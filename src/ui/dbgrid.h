@@ -71,7 +71,6 @@ class DBGrid : public QTableView {
   void ensureRowShown(int row);
   void followCursor();
   void showCurrentInWindow();
-  void viewRowChanged(const QModelIndex& current);
   void updateScrollRange();
   void placeScrollBar();
   void closeEditorKeepingInput();
