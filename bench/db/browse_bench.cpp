@@ -331,6 +331,7 @@ int measureEngine(const Setup& setup, const QString& aliasText, const QString& f
   QCoreApplication app(argc, argv);
   Engine::instance().loadAliases();
   QFile::remove(aliases);
+  if (setup.label.startsWith(u"PG") && !makePostgres(setup.rows)) return 1;
   const long baseline = peakKilobytes();
   const int rows = setup.rows;
   // Moves to `first` and reads the texts of a screen of rows; gives the

@@ -62,6 +62,7 @@ DBGrid::DBGrid(QWidget* parent)
   connect(QAbstractScrollArea::verticalScrollBar(), &QScrollBar::valueChanged, this,
           &DBGrid::windowScrolledItself);
   connect(model_, &db::DatasetModel::cursorRowChanged, this, &DBGrid::followCursor);
+  connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] { selected_.clear(); });
   connect(model_, &QAbstractItemModel::modelReset, this, &DBGrid::applyDisplayWidths);
   connect(model_, &QAbstractItemModel::modelReset, this, &DBGrid::updateScrollRange);
   connect(model_, &QAbstractItemModel::rowsInserted, this, &DBGrid::updateScrollRange);
@@ -153,12 +154,14 @@ void DBGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
 }
 
 // The window starts at `top` now: a cell being edited keeps its input (it
-// belongs to the record it was opened on), the bar and the current cell
-// follow.
+// belongs to the record it was opened on); the selection, the bar and the
+// current cell follow.
 void DBGrid::scrollToTop(int top) {
   if (top != topRow()) closeEditorKeepingInput();
+  rememberSelection();
   window_->setWindow(top, rowsOnScreen(), fullRowsOnScreen());
-  showCurrentInWindow();
+  restoreSelection();
+  showCurrentInWindow(QItemSelectionModel::NoUpdate);
   updateScrollRange();
   // At the end of the rows read so far, more are read where the result's
   // size is not known yet.
@@ -173,29 +176,66 @@ void DBGrid::ensureRowShown(int row) {
   else if (row >= top + full) scrollToTop(row - full + 1);
 }
 
-// The dataset's cursor moved (or the rows were read afresh): the grid
-// scrolls to the current record and marks it.
+// The dataset's cursor moved (or the rows were read afresh) other than by
+// the user's choice of a cell: the grid scrolls to the current record and
+// selects it alone.
 void DBGrid::followCursor() {
+  showRecord(QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void DBGrid::showRecord(QItemSelectionModel::SelectionFlags how) {
   if (syncing_) return;  // the view is choosing the cell itself
   ensureRowShown(recordRow());
-  showCurrentInWindow();
+  showCurrentInWindow(how);
 }
 
 // The view's current cell is the current record's when it is on screen,
 // and none when the record is scrolled away.
-void DBGrid::showCurrentInWindow() {
+void DBGrid::showCurrentInWindow(QItemSelectionModel::SelectionFlags how) {
   FlagScope scope(syncing_);
   QItemSelectionModel* selection = QTableView::selectionModel();
   if (!selection) return;  // while the view takes its model
+  if (how & QItemSelectionModel::Clear) selected_.clear();
   const int shownRow = window_->windowRow(recordRow());
   if (shownRow < 0 || window_->columnCount() == 0) {
-    if (selection->currentIndex().isValid()) selection->clear();
+    if (how & QItemSelectionModel::Clear) selection->clearSelection();
+    if (selection->currentIndex().isValid()) selection->clearCurrentIndex();
     return;
   }
   const QModelIndex cell =
       window_->index(shownRow, std::clamp(currentColumn_, 0, window_->columnCount() - 1));
-  if (selection->currentIndex() != cell)
-    selection->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  if (selection->currentIndex() != cell || how != QItemSelectionModel::NoUpdate)
+    selection->setCurrentIndex(cell, how);
+}
+
+// The rows selected on screen are kept in rows of the whole result while
+// the window moves, and put back on screen where they show after it.
+void DBGrid::rememberSelection() {
+  QItemSelectionModel* selection = QTableView::selectionModel();
+  const int shown = window_->rowCount();
+  if (!selection || shown == 0 || model_->columnCount() == 0) return;
+  const int top = topRow();
+  selected_.merge(QItemSelection(model_->index(top, 0), model_->index(top + shown - 1, model_->columnCount() - 1)),
+                  QItemSelectionModel::Deselect);
+  for (const QItemSelectionRange& range : selection->selection())
+    selected_.merge(QItemSelection(model_->index(top + range.top(), range.left()),
+                                   model_->index(top + range.bottom(), range.right())),
+                    QItemSelectionModel::Select);
+}
+
+void DBGrid::restoreSelection() {
+  QItemSelectionModel* selection = QTableView::selectionModel();
+  if (!selection) return;
+  const int top = topRow();
+  const int last = top + window_->rowCount() - 1;
+  QItemSelection shown;
+  for (const QItemSelectionRange& range : std::as_const(selected_)) {
+    const int first = std::max(range.top(), top);
+    const int end = std::min(range.bottom(), last);
+    if (first <= end) shown.select(window_->index(first - top, range.left()), window_->index(end - top, range.right()));
+  }
+  FlagScope scope(syncing_);
+  selection->select(shown, QItemSelectionModel::ClearAndSelect);
 }
 
 // The user (or the view, on a key) chose another cell: the dataset moves to
@@ -213,7 +253,12 @@ void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
     model_->moveCursorTo(window_->sourceRow(current.row()));
   }
   QTableView::currentChanged(current, previous);
-  followCursor();
+  // The view scrolls to the cell; where the record could not be left, the
+  // view goes back to it.
+  if (recordRow() == window_->sourceRow(current.row()) || !current.isValid())
+    showRecord(QItemSelectionModel::NoUpdate);
+  else
+    followCursor();
 }
 
 // The view scrolled its window by itself (dragging a selection past the
@@ -252,7 +297,7 @@ QModelIndex DBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifi
       return QTableView::moveCursor(action, modifiers);
     default:
       // Across a row: from the current record's cell, brought on screen.
-      followCursor();
+      showRecord(QItemSelectionModel::NoUpdate);
       return QTableView::moveCursor(action, modifiers);
   }
   if (model_->rowCount() == 0) return {};
@@ -288,21 +333,26 @@ void DBGrid::updateGeometries() {
   const int rows = rowsOnScreen();
   const int full = fullRowsOnScreen();
   if (rows != window_->size()) {
+    rememberSelection();
     window_->setWindow(topRow(), rows, full);
-    showCurrentInWindow();
+    restoreSelection();
+    showCurrentInWindow(QItemSelectionModel::NoUpdate);
   }
   updateScrollRange();
 }
 
 // The bar stands at the right of the rows, beside the column titles too,
-// where the view's own bar would be.
+// where the view's own bar would be; as that one, it shows only when there
+// are more rows than the screen holds.
 void DBGrid::placeScrollBar() {
+  const bool needed = bar_->maximum() > 0;
   QMargins margins = viewportMargins();
-  const int width = bar_->sizeHint().width();
+  const int width = needed ? bar_->sizeHint().width() : 0;
   if (margins.right() != width) {
     margins.setRight(width);
     setViewportMargins(margins);
   }
+  bar_->setVisible(needed);
   const QRect rows = viewport()->geometry();
   bar_->setGeometry(rows.right() + 1, rows.top() - margins.top(), width, rows.height() + margins.top());
 }
@@ -310,6 +360,7 @@ void DBGrid::placeScrollBar() {
 // The bar's range is every row of the result (as far as it is known), the
 // row header as wide as the longest row number.
 void DBGrid::updateScrollRange() {
+  const bool wasNeeded = bar_->maximum() > 0;
   {
     FlagScope scope(settingRange_);
     const int full = fullRowsOnScreen();
@@ -322,6 +373,8 @@ void DBGrid::updateScrollRange() {
   if (verticalHeader()->minimumWidth() != width) {
     verticalHeader()->setMinimumWidth(width);
     QTableView::updateGeometries();
+    placeScrollBar();
+  } else if (wasNeeded != (bar_->maximum() > 0)) {
     placeScrollBar();
   }
 }

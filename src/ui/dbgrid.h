@@ -10,6 +10,7 @@
 // verticalScrollBar() speak in rows of the whole result (model() is the
 // DatasetModel), hiding the view's functions that see only the window.
 
+#include <QItemSelection>
 #include <QTableView>
 
 #include "db/datasetmodel.h"
@@ -70,7 +71,10 @@ class DBGrid : public QTableView {
   void scrollToTop(int top);
   void ensureRowShown(int row);
   void followCursor();
-  void showCurrentInWindow();
+  void showRecord(QItemSelectionModel::SelectionFlags how);
+  void showCurrentInWindow(QItemSelectionModel::SelectionFlags how);
+  void rememberSelection();
+  void restoreSelection();
   void updateScrollRange();
   void placeScrollBar();
   void closeEditorKeepingInput();
@@ -80,6 +84,7 @@ class DBGrid : public QTableView {
   db::DatasetModel* model_;
   GridWindowModel* window_;
   QScrollBar* bar_;
+  QItemSelection selected_;  // rows selected, in rows of model(), while off screen
   int currentColumn_ = 0;
   bool syncing_ = false;      // the grid itself sets the view's current cell
   bool settingRange_ = false; // the grid itself sets its scroll bar

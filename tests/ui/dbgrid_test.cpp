@@ -3,6 +3,8 @@
 // everything the user does speaks in rows of the whole table.
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
+#include <algorithm>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSqlQuery>
@@ -265,6 +267,41 @@ TEST_P(GridTest, InsertAndDeleteAtTheEdgesOfTheScreen) {
   EXPECT_EQ(table.recNo(), kRows - 3);
   EXPECT_TRUE(onScreen(kRows - 3));
   EXPECT_EQ(shownId(fullRows() - 1), QString::number(kRows - 1));
+}
+
+// Rows selected with Shift and Ctrl stay selected while they are scrolled
+// away and back; a move of the record by the program selects it alone.
+TEST_P(GridTest, SelectedRowsOutliveScrolling) {
+  waitForTheCount();
+  grid->verticalScrollBar()->setValue(40000);
+  const auto lineCenter = [&](int line) {
+    return grid->QTableView::visualRect(grid->QTableView::model()->index(line, 0)).center();
+  };
+  const auto selectedRows = [&] {
+    QList<int> rows;
+    for (const QModelIndex& index : grid->QTableView::selectionModel()->selectedRows())
+      rows << grid->topRow() + index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+  };
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, lineCenter(2));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, lineCenter(4));
+  EXPECT_EQ(selectedRows(), (QList<int>{40002, 40003, 40004}));
+
+  grid->verticalScrollBar()->setValue(90000);
+  EXPECT_TRUE(selectedRows().isEmpty());
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, lineCenter(1));
+  EXPECT_EQ(table.recNo(), 90001);
+  EXPECT_EQ(selectedRows(), (QList<int>{90001}));
+
+  grid->verticalScrollBar()->setValue(40001);
+  EXPECT_EQ(selectedRows(), (QList<int>{40002, 40003, 40004}));
+  EXPECT_EQ(grid->currentIndex().row(), 90001);
+
+  key(Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(selectedRows(), (QList<int>{0}));
+  grid->verticalScrollBar()->setValue(40001);
+  EXPECT_TRUE(selectedRows().isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, GridTest, ::testing::Values(QStringLiteral("SQLITE"), QStringLiteral("PG")),
