@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
@@ -181,6 +182,7 @@ void DBGrid::ensureRowShown(int row) {
 // selects it alone.
 void DBGrid::followCursor() {
   showRecord(QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  if (!syncing_) setAnchor(recordRow());
 }
 
 void DBGrid::showRecord(QItemSelectionModel::SelectionFlags how) {
@@ -238,6 +240,59 @@ void DBGrid::restoreSelection() {
   selection->select(shown, QItemSelectionModel::ClearAndSelect);
 }
 
+void DBGrid::setAnchor(int row) {
+  anchorRow_ = row;
+  anchorBaseTaken_ = false;
+}
+
+// Rows from the anchor to the row reached (the current record after a key
+// or a click, the row under the mouse while dragging) are selected, or
+// deselected by a drag that started on a selected row with Ctrl, on top of
+// what was selected when the anchor was chosen.
+void DBGrid::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) {
+  const int rows = model_->rowCount();
+  const int reached = dragRow_ >= 0 ? dragRow_ : recordRow();
+  if (!(command & QItemSelectionModel::Current) || anchorRow_ < 0 || reached < 0 || rows == 0 ||
+      model_->columnCount() == 0) {
+    QTableView::setSelection(rect, command);
+    return;
+  }
+  if (!anchorBaseTaken_) {
+    rememberSelection();
+    anchorBase_ = selected_;
+    anchorBaseTaken_ = true;
+  }
+  const int first = std::clamp(std::min(anchorRow_, reached), 0, rows - 1);
+  const int last = std::clamp(std::max(anchorRow_, reached), 0, rows - 1);
+  selected_ = anchorBase_;
+  selected_.merge(QItemSelection(model_->index(first, 0), model_->index(last, model_->columnCount() - 1)),
+                  command & QItemSelectionModel::Deselect ? QItemSelectionModel::Deselect
+                                                          : QItemSelectionModel::Select);
+  restoreSelection();
+}
+
+void DBGrid::mousePressEvent(QMouseEvent* event) {
+  if (event->modifiers() & Qt::ShiftModifier) {
+    FlagScope scope(extending_);
+    QTableView::mousePressEvent(event);
+  } else {
+    QTableView::mousePressEvent(event);
+  }
+}
+
+void DBGrid::mouseMoveEvent(QMouseEvent* event) {
+  if (!(event->buttons() & Qt::LeftButton)) {
+    QTableView::mouseMoveEvent(event);
+    return;
+  }
+  const int y = std::clamp(static_cast<int>(event->position().y()), 0, std::max(viewport()->height() - 1, 0));
+  dragRow_ = rowAt(y);
+  if (dragRow_ < 0) dragRow_ = model_->rowCount() - 1;  // below the last row
+  FlagScope scope(extending_);
+  QTableView::mouseMoveEvent(event);
+  dragRow_ = -1;
+}
+
 // The user (or the view, on a key) chose another cell: the dataset moves to
 // its record first, posting a pending edit, so that the view's scrolling to
 // the cell finds the record there; when the move fails the view goes back
@@ -252,6 +307,7 @@ void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
     FlagScope scope(syncing_);
     model_->moveCursorTo(window_->sourceRow(current.row()));
   }
+  if (!extending_) setAnchor(recordRow());
   QTableView::currentChanged(current, previous);
   // The view scrolls to the cell; where the record could not be left, the
   // view goes back to it.
@@ -416,7 +472,12 @@ void DBGrid::keyPressEvent(QKeyEvent* event) {
     showError(e.lastMessage());
     return;
   }
-  QTableView::keyPressEvent(event);
+  if (event->modifiers() & Qt::ShiftModifier) {
+    FlagScope scope(extending_);
+    QTableView::keyPressEvent(event);
+  } else {
+    QTableView::keyPressEvent(event);
+  }
 }
 
 void DBGrid::applyDisplayWidths() {

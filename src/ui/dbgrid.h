@@ -62,6 +62,11 @@ class DBGrid : public QTableView {
   // Up, Down, PageUp and PageDown move by rows of the whole result.
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  // A selection extended with Shift or by dragging reaches from the row
+  // where it started, wherever that is scrolled to.
+  void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
   void attachDataset();
@@ -75,6 +80,7 @@ class DBGrid : public QTableView {
   void showCurrentInWindow(QItemSelectionModel::SelectionFlags how);
   void rememberSelection();
   void restoreSelection();
+  void setAnchor(int row);
   void updateScrollRange();
   void placeScrollBar();
   void closeEditorKeepingInput();
@@ -85,6 +91,11 @@ class DBGrid : public QTableView {
   GridWindowModel* window_;
   QScrollBar* bar_;
   QItemSelection selected_;  // rows selected, in rows of model(), while off screen
+  int anchorRow_ = -1;           // where an extended selection starts, in rows of model()
+  QItemSelection anchorBase_;    // the selection as it stood when that row was chosen
+  bool anchorBaseTaken_ = false;
+  bool extending_ = false;       // a Shift key or click, or a drag, is being handled
+  int dragRow_ = -1;             // the row under the mouse while dragging
   int currentColumn_ = 0;
   bool syncing_ = false;      // the grid itself sets the view's current cell
   bool settingRange_ = false; // the grid itself sets its scroll bar

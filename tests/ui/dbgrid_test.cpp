@@ -298,6 +298,29 @@ TEST_P(GridTest, SelectedRowsOutliveScrolling) {
   EXPECT_EQ(selectedRows(), (QList<int>{40002, 40003, 40004}));
   EXPECT_EQ(grid->currentIndex().row(), 90001);
 
+  // Shift+click after scrolling selects from the row clicked before, the
+  // rows scrolled past included; Shift+PageDown goes on from the same row.
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, lineCenter(1));  // row 40002
+  grid->verticalScrollBar()->setValue(40100);
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, lineCenter(3));
+  EXPECT_EQ(table.recNo(), 40103);
+  EXPECT_EQ(selectedRows(), (QList<int>{40100, 40101, 40102, 40103}));
+  grid->verticalScrollBar()->setValue(40000);
+  EXPECT_EQ(selectedRows().first(), 40002);
+  EXPECT_EQ(selectedRows().size(), grid->QTableView::model()->rowCount() - 2);
+  key(Qt::Key_PageDown, Qt::ShiftModifier);
+  EXPECT_EQ(table.recNo(), 40103 + fullRows());
+  EXPECT_EQ(selectedRows().last(), 40103 + fullRows());
+  EXPECT_EQ(selectedRows().size(), 40103 + fullRows() - grid->topRow() + 1);
+
+  // A drag selects the rows it passes over.
+  grid->verticalScrollBar()->setValue(60000);
+  QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, lineCenter(2));
+  QTest::mouseMove(grid->viewport(), lineCenter(4));
+  QTest::mouseMove(grid->viewport(), lineCenter(6));
+  QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, lineCenter(6));
+  EXPECT_EQ(selectedRows(), (QList<int>{60002, 60003, 60004, 60005, 60006}));
+
   key(Qt::Key_Home, Qt::ControlModifier);
   EXPECT_EQ(selectedRows(), (QList<int>{0}));
   grid->verticalScrollBar()->setValue(40001);
