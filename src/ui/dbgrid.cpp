@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QGuiApplication>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -42,7 +44,8 @@ DBGrid::DBGrid(QWidget* parent)
     : QTableView(parent),
       model_(new db::DatasetModel(this)),
       window_(new GridWindowModel(model_, this)),
-      bar_(new QScrollBar(Qt::Vertical, this)) {
+      bar_(new QScrollBar(Qt::Vertical, this)),
+      dragScroll_(new QTimer(this)) {
   QTableView::setModel(window_);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -57,6 +60,8 @@ DBGrid::DBGrid(QWidget* parent)
   horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   horizontalHeader()->setTextElideMode(Qt::ElideRight);
   bar_->setSingleStep(1);
+  dragScroll_->setInterval(50);
+  connect(dragScroll_, &QTimer::timeout, this, &DBGrid::dragScrollStep);
   connect(bar_, &QScrollBar::valueChanged, this, [this](int value) {
     if (!settingRange_) scrollToTop(value);
   });
@@ -285,12 +290,37 @@ void DBGrid::mouseMoveEvent(QMouseEvent* event) {
     QTableView::mouseMoveEvent(event);
     return;
   }
-  const int y = std::clamp(static_cast<int>(event->position().y()), 0, std::max(viewport()->height() - 1, 0));
+  dragPos_ = event->position().toPoint();
+  const bool beyond = dragPos_.y() < 0 || dragPos_.y() >= viewport()->height();
+  if (beyond && state() == QAbstractItemView::DragSelectingState) {
+    if (!dragScroll_->isActive()) dragScroll_->start();
+  } else {
+    dragScroll_->stop();
+  }
+  const int y = std::clamp(dragPos_.y(), 0, std::max(viewport()->height() - 1, 0));
   dragRow_ = rowAt(y);
   if (dragRow_ < 0) dragRow_ = model_->rowCount() - 1;  // below the last row
   FlagScope scope(extending_);
   QTableView::mouseMoveEvent(event);
   dragRow_ = -1;
+}
+
+void DBGrid::mouseReleaseEvent(QMouseEvent* event) {
+  dragScroll_->stop();
+  QTableView::mouseReleaseEvent(event);
+}
+
+// A drag held above or below the rows scrolls a row at a time, the
+// selection following to the row at the edge.
+void DBGrid::dragScrollStep() {
+  if (state() != QAbstractItemView::DragSelectingState) {
+    dragScroll_->stop();
+    return;
+  }
+  scrollToTop(topRow() + (dragPos_.y() < 0 ? -1 : 1));
+  QMouseEvent move(QEvent::MouseMove, QPointF(dragPos_), viewport()->mapToGlobal(QPointF(dragPos_)), Qt::NoButton,
+                   Qt::LeftButton, QGuiApplication::keyboardModifiers());
+  QCoreApplication::sendEvent(viewport(), &move);
 }
 
 // The user (or the view, on a key) chose another cell: the dataset moves to

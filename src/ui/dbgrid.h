@@ -16,6 +16,7 @@
 #include "db/datasetmodel.h"
 
 class QScrollBar;
+class QTimer;
 
 namespace korvel::db { class Dataset; }
 
@@ -67,6 +68,7 @@ class DBGrid : public QTableView {
   void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   void attachDataset();
@@ -81,6 +83,7 @@ class DBGrid : public QTableView {
   void rememberSelection();
   void restoreSelection();
   void setAnchor(int row);
+  void dragScrollStep();
   void updateScrollRange();
   void placeScrollBar();
   void closeEditorKeepingInput();
@@ -96,6 +99,8 @@ class DBGrid : public QTableView {
   bool anchorBaseTaken_ = false;
   bool extending_ = false;       // a Shift key or click, or a drag, is being handled
   int dragRow_ = -1;             // the row under the mouse while dragging
+  QPoint dragPos_;               // where the mouse is while dragging
+  QTimer* dragScroll_;           // scrolls while a drag is above or below the rows
   int currentColumn_ = 0;
   bool syncing_ = false;      // the grid itself sets the view's current cell
   bool settingRange_ = false; // the grid itself sets its scroll bar

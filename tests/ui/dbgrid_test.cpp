@@ -321,6 +321,15 @@ TEST_P(GridTest, SelectedRowsOutliveScrolling) {
   QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, lineCenter(6));
   EXPECT_EQ(selectedRows(), (QList<int>{60002, 60003, 60004, 60005, 60006}));
 
+  // A drag held above the rows scrolls up, selecting as it goes.
+  QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, lineCenter(2));
+  QTest::mouseMove(grid->viewport(), QPoint(lineCenter(0).x(), -5));
+  QTRY_VERIFY(grid->topRow() <= 59995);
+  QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, QPoint(lineCenter(0).x(), -5));
+  const int top = grid->topRow();
+  EXPECT_EQ(selectedRows().first(), top);
+  EXPECT_EQ(selectedRows().size(), 60002 - top + 1);
+
   key(Qt::Key_Home, Qt::ControlModifier);
   EXPECT_EQ(selectedRows(), (QList<int>{0}));
   grid->verticalScrollBar()->setValue(40001);
