@@ -212,8 +212,11 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int 
   return dataset_->isPendingRow(section) ? QStringLiteral("*") : QString::number(section + 1);
 }
 
+// While the rows are counted beside the window, the count brings the rows
+// that can be read at once; fetching past it would read up to the row
+// wanted from the last one counted, blocking the window on a large table.
 bool DatasetModel::canFetchMore(const QModelIndex& parent) const {
-  if (parent.isValid() || !dataset_ || !dataset_->active()) return false;
+  if (parent.isValid() || !dataset_ || !dataset_->active() || dataset_->countingRows()) return false;
   const int known = dataset_->knownRowCount();
   return known < 0 || known > rowCount_;
 }

@@ -132,6 +132,10 @@ TEST_F(ModelTest, LargeResultsAreShownAsFarAsTheyAreWanted) {
   items.close();
   items.open();
   EXPECT_EQ(model.rowCount(), 200);
+  // While the rows are counted beside, the count brings the rest; where no
+  // count runs, the view fetches them.
+  if (items.countingRows()) EXPECT_FALSE(model.canFetchMore({}));
+  items.cancelCount();
   EXPECT_TRUE(model.canFetchMore({}));
   model.fetchMore({});
   EXPECT_EQ(model.rowCount(), 1000);  // all there is
