@@ -16,6 +16,7 @@
 #include "db/engineerror.h"
 #include "prompt/prompt.h"
 #include "ui/datasource.h"
+#include "ui/endfollower.h"
 #include "ui/gridwindow.h"
 
 namespace korvel::ui {
@@ -45,7 +46,8 @@ DBGrid::DBGrid(QWidget* parent)
       model_(new db::DatasetModel(this)),
       window_(new GridWindowModel(model_, this)),
       bar_(new QScrollBar(Qt::Vertical, this)),
-      dragScroll_(new QTimer(this)) {
+      dragScroll_(new QTimer(this)),
+      toEnd_(new EndFollower(this)) {
   QTableView::setModel(window_);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -490,11 +492,15 @@ void DBGrid::keyPressEvent(QKeyEvent* event) {
       return;
     }
     // Ctrl+End and Ctrl+Home go to the last and first record of the whole
-    // result, whether or not all of its rows have been shown yet; the view
-    // follows the cursor.
+    // result, whether or not all of its rows have been shown yet (while they
+    // are still counted, Ctrl+End follows the count to the end instead of
+    // waiting for it); the view follows the cursor.
     if (event->modifiers() == Qt::ControlModifier &&
         (event->key() == Qt::Key_End || event->key() == Qt::Key_Home)) {
-      event->key() == Qt::Key_End ? dataset->last() : dataset->first();
+      if (event->key() == Qt::Key_End)
+        toEnd_->goToLast(dataset, model_->rowCount());
+      else
+        dataset->first();
       followCursor();
       return;
     }

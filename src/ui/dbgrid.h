@@ -23,6 +23,7 @@ namespace korvel::db { class Dataset; }
 namespace korvel::ui {
 
 class DataSource;
+class EndFollower;
 class GridWindowModel;
 
 class DBGrid : public QTableView {
@@ -101,6 +102,7 @@ class DBGrid : public QTableView {
   int dragRow_ = -1;             // the row under the mouse while dragging
   QPoint dragPos_;               // where the mouse is while dragging
   QTimer* dragScroll_;           // scrolls while a drag is above or below the rows
+  EndFollower* toEnd_;           // Ctrl+End while the rows are still being counted
   int currentColumn_ = 0;
   bool syncing_ = false;      // the grid itself sets the view's current cell
   bool settingRange_ = false; // the grid itself sets its scroll bar

@@ -6,6 +6,7 @@
 #include "db/dataset.h"
 #include "db/engineerror.h"
 #include "ui/datasource.h"
+#include "ui/endfollower.h"
 #include "prompt/prompt.h"
 
 namespace korvel::ui {
@@ -24,7 +25,7 @@ constexpr ButtonLook kLooks[DBNavigator::Count] = {
 
 }  // namespace
 
-DBNavigator::DBNavigator(QWidget* parent) : QWidget(parent) {
+DBNavigator::DBNavigator(QWidget* parent) : QWidget(parent), toEnd_(new EndFollower(this)) {
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
@@ -58,7 +59,7 @@ void DBNavigator::press(Button which) {
       case First: ds->first(); break;
       case Prior: ds->prior(); break;
       case Next: ds->next(); break;
-      case Last: ds->last(); break;
+      case Last: toEnd_->goToLast(ds); break;
       case Insert: ds->insert(); break;
       case Delete:
         if (prompt().message(QStringLiteral("レコードを削除しますか?"), QString(),

@@ -9,6 +9,7 @@ class QToolButton;
 namespace korvel::ui {
 
 class DataSource;
+class EndFollower;
 
 class DBNavigator : public QWidget {
   Q_OBJECT
@@ -25,6 +26,7 @@ class DBNavigator : public QWidget {
 
   DataSource* source_ = nullptr;
   QToolButton* buttons_[Count] = {};
+  EndFollower* toEnd_;  // Last while the rows are still being counted
 };
 
 }  // namespace korvel::ui

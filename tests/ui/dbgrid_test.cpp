@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QSqlQuery>
 #include <QTest>
+#include <QToolButton>
 
 #include "db/dataset.h"
 #include "db/query.h"
@@ -16,6 +17,7 @@
 #include "dbtestenv.h"
 #include "ui/datasource.h"
 #include "ui/dbgrid.h"
+#include "ui/dbnavigator.h"
 #include "ui/scriptedprompt.h"
 
 namespace korvel::ui {
@@ -342,6 +344,55 @@ TEST_P(GridTest, SelectedRowsOutliveScrolling) {
   EXPECT_EQ(selectedRows(), (QList<int>{0}));
   grid->verticalScrollBar()->setValue(40001);
   EXPECT_TRUE(selectedRows().isEmpty());
+}
+
+// Ctrl+End while the rows are still being counted does not wait for the
+// count: the record goes to the last row read so far at once and follows
+// the count to the true last record. Another record chosen meanwhile stops
+// the following.
+TEST_P(GridTest, CtrlEndFollowsARunningCountToTheLastRecord) {
+  constexpr int kSlowRows = 6000000;  // counted in a second or more
+  db::Query slow;
+  slow.setDatabaseName(alias);
+  slow.setSql(QStringLiteral("WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < %1) "
+                             "SELECT i FROM k")
+                  .arg(kSlowRows));
+  slow.open();
+  source.setDataSet(&slow);
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(slow.countingRows()) << "the count ended before the key could be pressed";
+
+  key(Qt::Key_End, Qt::ControlModifier);
+  EXPECT_TRUE(slow.countingRows());  // the key did not wait for the count
+  const int reached = slow.recNo();
+  EXPECT_GT(reached, 0);
+  EXPECT_EQ(reached, grid->model()->rowCount() - 1);
+  EXPECT_TRUE(onScreen(reached));
+  while (slow.countingRows()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(slow.recNo(), kSlowRows - 1);
+  EXPECT_EQ(slow.field(0).asString(), QString::number(kSlowRows));
+  EXPECT_TRUE(onScreen(kSlowRows - 1));
+  EXPECT_EQ(grid->verticalScrollBar()->value(), grid->verticalScrollBar()->maximum());
+
+  // Read afresh, the navigator's Last (which does not wait either) and then
+  // Ctrl+Home before the count ends: the record stays on the first row when
+  // the count arrives.
+  slow.close();
+  slow.open();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(slow.countingRows());
+  DBNavigator navigator;
+  navigator.setDataSource(&source);
+  navigator.button(DBNavigator::Last)->click();
+  EXPECT_TRUE(slow.countingRows());
+  key(Qt::Key_Home, Qt::ControlModifier);
+  while (slow.countingRows()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(slow.recNo(), 0);
+  EXPECT_TRUE(onScreen(0));
+  EXPECT_EQ(prompt.messageCount(), 0) << prompt.lastMessage().toStdString();
+  source.setDataSet(&table);
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, GridTest, ::testing::Values(QStringLiteral("SQLITE"), QStringLiteral("PG")),
