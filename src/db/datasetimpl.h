@@ -21,6 +21,7 @@ namespace korvel::db {
 
 class Driver;
 class RowCounter;
+class ScrollReader;
 struct CountPlan;
 
 struct FieldInfo {
@@ -113,6 +114,13 @@ struct Dataset::Impl {
   // on reading a query where the last page ended.
   std::unique_ptr<QSqlQuery> sequential;
   int sequentialPos = 0;
+  // A read-only query without key on a server that offers scroll cursors
+  // is read through one on a second connection (scrollpaging.cpp), so a
+  // jump does not run the statement again. Dropped with the rows; after
+  // repeated failures the rows are read by position instead.
+  std::unique_ptr<ScrollReader> scrollReader;
+  int scrollFailures = 0;
+  static constexpr int kMaxScrollFailures = 2;
   // The last INSERT prepared, kept for the next post of the same fields.
   std::unique_ptr<RepeatedStatement> insertQuery;
   std::vector<bool> insertColumns;  // the fields it writes
@@ -149,6 +157,7 @@ struct Dataset::Impl {
   // that can only be read in sequence).
   void releaseCursor() {
     if (!bySequence()) sequential.reset();
+    dropScrollReader();
     endAppendRun();
   }
   // Posts made while control stays away from the event loop form a run: the
@@ -198,6 +207,14 @@ struct Dataset::Impl {
   std::vector<Row> readFromCursor(int start, int count);
   bool cursorAt(int start) const;
   void noteShortPage(int start, int rows);
+  // Scroll cursor paging (scrollpaging.cpp).
+  bool scrollCursorServes() const;
+  bool readByScrollCursor(int start, int count, std::vector<Row>& rows);
+ public:
+  // Ends the reader's transaction and connection (its snapshot is stale,
+  // or its locks would stand in the way of a write).
+  void dropScrollReader();
+ private:
   std::vector<Row> readSequential(int start, int count);
   std::vector<Row> runRows(QSqlQuery& q);
   QString pageSql(int offset, int limit, bool reverse) const;

@@ -98,6 +98,9 @@ class Driver {
   // An open read cursor costs nothing and blocks no other statement of the
   // connection, so one may be kept between page reads.
   virtual bool keepsReadCursors() const { return false; }
+  // A read-only query can be paged through a scroll cursor held in a
+  // read-only transaction on a side connection (ScrollReader).
+  virtual bool scrollCursors() const { return false; }
   // INSERT ... RETURNING is available.
   virtual bool hasReturning() const { return false; }
   // A key value given in an INSERT is stored as it was bound (no trigger can

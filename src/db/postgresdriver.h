@@ -24,6 +24,7 @@ class PostgresDriver final : public Driver {
   bool rowValueComparisons() const override { return true; }
   SideConnector sideConnector(const QSqlDatabase&) const override { return serverSideConnector(login_); }
   bool inTransaction(const QSqlDatabase& db) const override;
+  bool scrollCursors() const override { return true; }
   bool hasReturning() const override { return true; }
   RunSafety runSafety() const override { return RunSafety::Savepoints; }
   QString columnType(const FieldDef& def) const override;

@@ -13,6 +13,7 @@
 #include "db/driver.h"
 #include "db/fieldvalue.h"
 #include "db/rowcounter.h"
+#include "db/scrollreader.h"
 
 namespace korvel::db {
 
@@ -22,6 +23,8 @@ Dataset::Impl::~Impl() = default;
 void Dataset::Impl::reset() {
   stopCount();
   sequential.reset();
+  dropScrollReader();
+  scrollFailures = 0;
   insertQuery.reset();
   sequentialPos = 0;
   pages.clear();
@@ -202,6 +205,7 @@ std::vector<Row> Dataset::Impl::readPage(int start, int count) {
       return readByOffset(start, count);
     case SeekStyle::Physical: return readByAddress(start, count);
     case SeekStyle::Offset:
+      if (readByScrollCursor(start, count, rows)) return rows;
       // Without order values to seek by, a walk goes on where it stopped.
       if (driver->keepsReadCursors()) return readContinuing(start, count);
       return readByOffset(start, count);
@@ -266,6 +270,7 @@ int Dataset::Impl::displayCount() { return dataCount() + (pendingRow >= 0 ? 1 : 
 void Dataset::Impl::dropPages() {
   pages.clear();
   sequential.reset();
+  dropScrollReader();
   sequentialPos = 0;
 }
 
@@ -278,6 +283,7 @@ void Dataset::Impl::invalidateRows() {
   lastKeyCount = -1;
   anchors.clear();
   anchorsComplete = false;
+  scrollFailures = 0;
 }
 
 void Dataset::Impl::start(RowSource rows) {

@@ -261,6 +261,37 @@ TEST_P(ValueFidelityTest, OnlyAnEmptiedCellBecomesNull) {
     EXPECT_TRUE(value.isEmpty() || value == u"null:NULL") << value.toStdString();
 }
 
+// A server query without key is read past its first page through a scroll
+// cursor on a second connection: every value must read there as on the
+// first page, which comes from the dataset's own connection (whose session
+// set the time zone the values are shown in: one the server's default is not).
+TEST_P(ValueFidelityTest, RowsReadThroughTheScrollCursorReadAsOnTheFirstPage) {
+  if (!postgres()) GTEST_SKIP() << "no scroll cursor on SQLite";
+  KORVEL_REQUIRE_PG();
+  exec(QStringLiteral("SET TIME ZONE 'Asia/Tokyo'"));
+  Query q;
+  q.setDatabaseName(QStringLiteral("V"));
+  q.setSql(QStringLiteral("SELECT v.* FROM %1 v CROSS JOIN generate_series(1, 350) g").arg(table_));
+  q.open();
+  const int columns = q.fieldCount();
+  for (int row : {120, 349}) {
+    SCOPED_TRACE(row);
+    for (int c = 0; c < columns; ++c) {
+      SCOPED_TRACE(q.field(c).fieldName().toStdString());
+      EXPECT_EQ(q.rowText(row, c), q.rowText(0, c));
+      EXPECT_EQ(q.rowEditText(row, c), q.rowEditText(0, c));
+      EXPECT_EQ(q.rowValue(row, c), q.rowValue(0, c));
+      EXPECT_EQ(q.rowValue(row, c).metaType(), q.rowValue(0, c).metaType());
+    }
+  }
+  // The rows past the first page did come through the cursor.
+  Query readers;
+  readers.setDatabaseName(QStringLiteral("V"));
+  readers.setSql(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE application_name = 'korvel scroll reader of ' || pg_backend_pid()"));
+  readers.open();
+  EXPECT_GE(readers.field(0).asString().toInt(), 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(Drivers, ValueFidelityTest, ::testing::Values("SQLITE", "POSTGRESQL"));
 
 }  // namespace

@@ -1,0 +1,126 @@
+#include "db/scrollreader.h"
+
+#include <libpq-fe.h>
+
+#include <QAtomicInt>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include "db/driver.h"
+#include "db/engineerror.h"
+
+namespace korvel::db {
+namespace {
+
+QString nextConnectionName() {
+  static QAtomicInt serial;
+  return QStringLiteral("korvel-scroll-reader-%1").arg(serial.fetchAndAddRelaxed(1));
+}
+
+// The cursor is declared through the extended query protocol, which takes
+// one statement only: a text that hides a second statement behind a
+// semicolon is refused by the server instead of run.
+void declareCursor(const QSqlDatabase& db, const QString& statement) {
+  PGconn* connection = postgresConnection(db);
+  if (!connection) throw EngineError(QStringLiteral("The second connection is no PostgreSQL connection"));
+  const QByteArray sql = (QStringLiteral("DECLARE korvel_scroll SCROLL CURSOR FOR ") + statement).toUtf8();
+  PGresult* result = PQexecParams(connection, sql.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0);
+  const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+  const QString message = QString::fromUtf8(PQresultErrorMessage(result)).trimmed();
+  PQclear(result);
+  if (!ok) throw EngineError(QStringList{QStringLiteral("Cannot declare the cursor"), message});
+}
+
+}  // namespace
+
+ScrollReader::ScrollReader(const SideConnector& connector, const QSqlDatabase& own, const QString& statement,
+                           RowReader readRow)
+    : connectionName_(nextConnectionName()),
+      readRow_(std::move(readRow)),
+      precision_(own.numericalPrecisionPolicy()) {
+  connector(connectionName_);
+  try {
+    takeSettings(own);
+    nameAfter(own);
+    run(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"), QStringLiteral("Cannot begin reading"));
+    declareCursor(QSqlDatabase::database(connectionName_, false), statement);
+  } catch (...) {
+    close();
+    throw;
+  }
+}
+
+ScrollReader::~ScrollReader() { close(); }
+
+// Ending the transaction closes the cursor; on a connection the server has
+// dropped it fails harmlessly.
+void ScrollReader::close() {
+  {
+    QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+    if (db.isOpen()) {
+      QSqlQuery(db).exec(QStringLiteral("COMMIT"));
+      db.close();
+    }
+  }
+  QSqlDatabase::removeDatabase(connectionName_);
+}
+
+// A statement reads what the session's settings make of it: the tables a
+// name finds (search_path), how times are shown (TimeZone) and more. Every
+// setting the own session changed is set alike here; one that cannot be
+// fails the reader rather than let it read something else.
+void ScrollReader::takeSettings(const QSqlDatabase& own) {
+  QSqlQuery changed(own);
+  changed.setForwardOnly(true);
+  execOrThrow(changed,
+              QStringLiteral("SELECT name, current_setting(name) FROM pg_settings "
+                             "WHERE source = 'session' AND name <> 'application_name'"),
+              QStringLiteral("Cannot read the session's settings"));
+  QSqlQuery set(QSqlDatabase::database(connectionName_, false));
+  if (!set.prepare(QStringLiteral("SELECT set_config(?, ?, false)")))
+    throw EngineError(errorEntries(set.lastError(), QStringLiteral("Cannot take the session's settings")));
+  while (changed.next()) {
+    set.addBindValue(changed.value(0).toString());
+    set.addBindValue(changed.value(1).toString());
+    execOrThrow(set, QStringLiteral("Cannot take the session's settings"));
+  }
+}
+
+// "korvel scroll reader of <pid>": whoever looks at the server's sessions
+// sees which session the reader serves.
+void ScrollReader::nameAfter(const QSqlDatabase& own) {
+  QSqlQuery pid(own);
+  execOrThrow(pid, QStringLiteral("SELECT pg_backend_pid()"), QStringLiteral("Cannot name the reader"));
+  const int ownPid = pid.next() ? pid.value(0).toInt() : 0;
+  run(QStringLiteral("SET application_name = 'korvel scroll reader of %1'").arg(ownPid),
+      QStringLiteral("Cannot name the reader"));
+}
+
+void ScrollReader::run(const QString& sql, const QString& context) {
+  QSqlQuery q(QSqlDatabase::database(connectionName_, false));
+  execOrThrow(q, sql, context);
+}
+
+// MOVE ABSOLUTE n leaves the cursor on the n-th row (counted from 1), so
+// the FETCH after it starts at row n counted from 0. Rows the cursor has
+// produced once are kept by the server and not produced again.
+std::vector<QVector<QVariant>> ScrollReader::read(int start, int count) {
+  std::vector<QVector<QVariant>> rows;
+  if (count <= 0) return rows;
+  if (position_ != start) {
+    run(QStringLiteral("MOVE ABSOLUTE %1 IN korvel_scroll").arg(start), QStringLiteral("Cannot read the rows"));
+    position_ = start;
+  }
+  QSqlQuery q(QSqlDatabase::database(connectionName_, false));
+  q.setForwardOnly(true);
+  q.setNumericalPrecisionPolicy(precision_);
+  // Until the FETCH succeeds the cursor's place is unknown.
+  position_ = -1;
+  execOrThrow(q, QStringLiteral("FETCH FORWARD %1 FROM korvel_scroll").arg(count), QStringLiteral("Cannot read the rows"));
+  while (q.next()) rows.push_back(readRow_(q));
+  q.finish();
+  position_ = start + static_cast<int>(rows.size());
+  return rows;
+}
+
+}  // namespace korvel::db
