@@ -6,6 +6,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTimer>
 #include <QVariant>
 #include <QVector>
 #include <map>
@@ -121,6 +122,10 @@ struct Dataset::Impl {
   std::unique_ptr<ScrollReader> scrollReader;
   int scrollFailures = 0;
   static constexpr int kMaxScrollFailures = 2;
+  // A reader left unused this long is ended: its open transaction would
+  // keep other programs' table changes waiting and old row versions alive.
+  static constexpr int kScrollIdleMs = 60000;
+  std::unique_ptr<QTimer> scrollIdle;
   // The last INSERT prepared, kept for the next post of the same fields.
   std::unique_ptr<RepeatedStatement> insertQuery;
   std::vector<bool> insertColumns;  // the fields it writes
@@ -210,6 +215,7 @@ struct Dataset::Impl {
   // Scroll cursor paging (scrollpaging.cpp).
   bool scrollCursorServes() const;
   bool readByScrollCursor(int start, int count, std::vector<Row>& rows);
+  void endReaderWhenIdle();  // (re)starts the idle timer
  public:
   // Ends the reader's transaction and connection (its snapshot is stale,
   // or its locks would stand in the way of a write).

@@ -22,7 +22,20 @@ bool Dataset::Impl::scrollCursorServes() const {
          source.order.isEmpty() && source.hiddenColumns == 0 && scrollFailures < kMaxScrollFailures;
 }
 
-void Dataset::Impl::dropScrollReader() { scrollReader.reset(); }
+void Dataset::Impl::dropScrollReader() {
+  scrollReader.reset();
+  if (scrollIdle) scrollIdle->stop();
+}
+
+void Dataset::Impl::endReaderWhenIdle() {
+  if (!scrollIdle) {
+    scrollIdle = std::make_unique<QTimer>();
+    scrollIdle->setSingleShot(true);
+    scrollIdle->setInterval(kScrollIdleMs);
+    QObject::connect(scrollIdle.get(), &QTimer::timeout, self, [this] { scrollReader.reset(); });
+  }
+  scrollIdle->start();
+}
 
 bool Dataset::Impl::readByScrollCursor(int start, int count, std::vector<Row>& rows) {
   if (!scrollCursorServes()) return false;
@@ -43,6 +56,7 @@ bool Dataset::Impl::readByScrollCursor(int start, int count, std::vector<Row>& r
                                                     [this](QSqlQuery& q) { return readRow(q); });
     }
     rows = scrollReader->read(start, count);
+    endReaderWhenIdle();
   } catch (const EngineError&) {
     // A reader that failed once is opened afresh for the next page; one
     // that fails again gives way to reading by position for good.

@@ -42,6 +42,10 @@ ScrollReader::ScrollReader(const SideConnector& connector, const QSqlDatabase& o
   try {
     takeSettings(own);
     nameAfter(own);
+    // A scan of a big table may start where another session's scan of it
+    // is; the reader's one scan starts at the table's start, in the order
+    // the first page was read in.
+    run(QStringLiteral("SET synchronize_seqscans = off"), QStringLiteral("Cannot set up the reader"));
     run(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"), QStringLiteral("Cannot begin reading"));
     declareCursor(QSqlDatabase::database(connectionName_, false), statement);
   } catch (...) {
@@ -101,16 +105,29 @@ void ScrollReader::run(const QString& sql, const QString& context) {
   execOrThrow(q, sql, context);
 }
 
-// MOVE ABSOLUTE n leaves the cursor on the n-th row (counted from 1), so
-// the FETCH after it starts at row n counted from 0. Rows the cursor has
-// produced once are kept by the server and not produced again.
+// The cursor's rows are read from the server's store of what it produced
+// (or from the plan, where that can go both ways): forward many times
+// quicker than backward. A jump back further than a small part of the way
+// from the start therefore goes back to the start and forward again.
+void ScrollReader::moveTo(int start) {
+  if (position_ == start) return;
+  const QString context = QStringLiteral("Cannot read the rows");
+  if (position_ >= 0 && start > position_) {
+    run(QStringLiteral("MOVE FORWARD %1 IN korvel_scroll").arg(start - position_), context);
+  } else if (position_ >= 0 && (position_ - start) * kBackwardCost < start) {
+    run(QStringLiteral("MOVE BACKWARD %1 IN korvel_scroll").arg(position_ - start), context);
+  } else {
+    position_ = -1;
+    run(QStringLiteral("MOVE ABSOLUTE 0 IN korvel_scroll"), context);
+    if (start > 0) run(QStringLiteral("MOVE FORWARD %1 IN korvel_scroll").arg(start), context);
+  }
+  position_ = start;
+}
+
 std::vector<QVector<QVariant>> ScrollReader::read(int start, int count) {
   std::vector<QVector<QVariant>> rows;
   if (count <= 0) return rows;
-  if (position_ != start) {
-    run(QStringLiteral("MOVE ABSOLUTE %1 IN korvel_scroll").arg(start), QStringLiteral("Cannot read the rows"));
-    position_ = start;
-  }
+  moveTo(start);
   QSqlQuery q(QSqlDatabase::database(connectionName_, false));
   q.setForwardOnly(true);
   q.setNumericalPrecisionPolicy(precision_);
@@ -119,7 +136,9 @@ std::vector<QVector<QVariant>> ScrollReader::read(int start, int count) {
   execOrThrow(q, QStringLiteral("FETCH FORWARD %1 FROM korvel_scroll").arg(count), QStringLiteral("Cannot read the rows"));
   while (q.next()) rows.push_back(readRow_(q));
   q.finish();
-  position_ = start + static_cast<int>(rows.size());
+  // Past the last row the cursor stands after it, one place further than
+  // the rows read say: its place is then taken as unknown.
+  if (static_cast<int>(rows.size()) == count) position_ = start + count;
   return rows;
 }
 

@@ -44,12 +44,15 @@ class ScrollReader {
   void run(const QString& sql, const QString& context);
   void takeSettings(const QSqlDatabase& own);
   void nameAfter(const QSqlDatabase& own);
+  void moveTo(int start);
+  // How many times slower a row is passed going backward than forward.
+  static constexpr int kBackwardCost = 16;
   void close();
 
   QString connectionName_;
   RowReader readRow_;
   QSql::NumericalPrecisionPolicy precision_;
-  int position_ = 0;  // rows before the cursor's next row
+  int position_ = 0;  // rows before the cursor's next row; -1: unknown
 };
 
 }  // namespace korvel::db

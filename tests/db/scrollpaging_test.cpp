@@ -17,7 +17,7 @@
 namespace korvel::db::test {
 namespace {
 
-constexpr int kRows = 2500;
+constexpr int kRows = 6000;
 
 class ScrollPagingTest : public EngineFixture {
  protected:
@@ -67,19 +67,24 @@ class ScrollPagingTest : public EngineFixture {
 
 // The query's own ORDER BY and LIMIT hold, a trailing comment after the
 // semicolon taken off stays harmless, and every row is where reading by
-// position puts it.
+// position puts it: reached by jumps either way, and page by page backward
+// from the end (short steps back are taken backward, long ones from the
+// start).
 TEST_F(ScrollPagingTest, EveryPositionReadsAsByPosition) {
   KORVEL_REQUIRE_PG();
+  constexpr int kLimit = kRows - 100;
   Query q;
   open(q, QStringLiteral("SELECT x.a, y.b FROM scroll_rows x JOIN scroll_rows y ON y.a = x.a "
-                         "ORDER BY x.a DESC LIMIT 2400 -- newest first\n;"));
-  for (int p : jumbledPositions(2400)) {
-    SCOPED_TRACE(p);
-    ASSERT_EQ(q.rowText(p, 0), QString::number(kRows - p));
-    ASSERT_EQ(q.rowText(p, 1), QStringLiteral("r%1").arg(kRows - p));
-  }
-  EXPECT_EQ(q.rowValue(2400, 0), QVariant());
-  EXPECT_EQ(q.recordCount(), 2400);
+                         "ORDER BY x.a DESC LIMIT %1 -- newest first\n;").arg(kLimit));
+  const auto expectRow = [&](int p) {
+    ASSERT_EQ(q.rowText(p, 0), QString::number(kRows - p)) << p;
+    ASSERT_EQ(q.rowText(p, 1), QStringLiteral("r%1").arg(kRows - p)) << p;
+  };
+  for (int p : jumbledPositions(kLimit)) expectRow(p);
+  EXPECT_EQ(q.rowValue(kLimit, 0), QVariant());
+  EXPECT_EQ(q.recordCount(), kLimit);
+  q.refresh();
+  for (int p = kLimit - 1; p >= 0; p -= 50) expectRow(p);
   EXPECT_GE(readers(), 1);
   q.close();
   EXPECT_EQ(readers(), 0);  // closing the dataset ends its reader
@@ -93,7 +98,7 @@ TEST_F(ScrollPagingTest, JumpsDoNotRunTheStatementAgain) {
   Query q;
   open(q, QStringLiteral("SELECT x.a, korvel_tick() AS tick FROM scroll_rows x JOIN scroll_rows y ON y.a = x.a"));
   int highest = 0;
-  for (int p : {2000, 150, 1500, 300, 2499, 120, 1000, 2450, 100}) {
+  for (int p : {2000, 150, 5500, 300, 5999, 5700, 120, 1000, 5900, 100}) {
     for (int row = p; row < std::min(p + 100, kRows); row += 9)
       highest = std::max(highest, q.rowText(row, 1).toInt());
   }
@@ -111,7 +116,7 @@ TEST_F(ScrollPagingTest, PagesComeRightAfterTheServerEndedTheReader) {
   ASSERT_GE(readers(), 1);
   EXPECT_GE(value(QStringLiteral("SELECT COUNT(pg_terminate_backend(pid)) FROM pg_stat_activity "
                                  "WHERE application_name = 'korvel scroll reader of ' || pg_backend_pid()")), 1);
-  for (int p : {1200, 300, 2499, 700}) EXPECT_EQ(q.rowText(p, 0), QString::number(p + 1)) << p;
+  for (int p : {1200, 300, 5999, 5500, 700}) EXPECT_EQ(q.rowText(p, 0), QString::number(p + 1)) << p;
   EXPECT_GE(readers(), 1);  // a new reader serves again
 }
 
