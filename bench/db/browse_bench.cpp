@@ -9,9 +9,12 @@
 //   bench_db_browse [folder] [sizes...]
 //     folder   where the SQLite tables are made once and kept (default /tmp)
 //     sizes    row counts (default 10000 1000000 10000000); 100000000 takes a
-//              few minutes and about 7 GB to make the first time
+//              few minutes and about 7 GB to make the first time; "query"
+//              measures only the PostgreSQL query without key
 //   With KORVEL_TEST_PG set, a 10,000,000-row table is measured there too
-//   (made once in that database, kept for the next run).
+//   (made once in that database, kept for the next run), and a query
+//   without key over it (a join with a small table): first screen, jumps to
+//   the middle, the end and back, and 200 jumps forward and back.
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -114,7 +117,27 @@ bool makePostgres(int rows) {
     q.setSql(QStringLiteral("ANALYZE %1").arg(table));
     q.execSql();
   }
+  if (!rowsOf(QStringLiteral("bench_months"))) {
+    q.setSql(QStringLiteral("CREATE TABLE bench_months (MONTH INTEGER, LABEL VARCHAR(10))"));
+    q.execSql();
+    q.setSql(QStringLiteral("INSERT INTO bench_months SELECT m, m || '月' FROM generate_series(1, 12) m"));
+    q.execSql();
+    q.setSql(QStringLiteral("ANALYZE bench_months"));
+    q.execSql();
+  }
   return true;
+}
+
+// The alias file of this process, which the engine is pointed at; empty
+// when it cannot be written.
+QString writeAliases(const QString& aliasText, const QString& folder) {
+  const QString aliases = QStringLiteral("%1/korvel-bench-%2.ini").arg(folder).arg(::getpid());
+  QFile ini(aliases);
+  if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate)) return {};
+  ini.write(aliasText.toUtf8());
+  ini.close();
+  qputenv("KORVEL_ALIASES", aliases.toUtf8());
+  return aliases;
 }
 
 double msSince(QElapsedTimer& timer) {
@@ -179,12 +202,8 @@ int topId(korvel::ui::DBGrid& grid) {
 
 int measure(const Setup& setup, const QString& aliasText, const QString& folder) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
-  const QString aliases = QStringLiteral("%1/korvel-bench-%2.ini").arg(folder).arg(::getpid());
-  QFile ini(aliases);
-  if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 1;
-  ini.write(aliasText.toUtf8());
-  ini.close();
-  qputenv("KORVEL_ALIASES", aliases.toUtf8());
+  const QString aliases = writeAliases(aliasText, folder);
+  if (aliases.isEmpty()) return 1;
 
   int argc = 1;
   char name[] = "bench_db_browse";
@@ -319,12 +338,8 @@ int measure(const Setup& setup, const QString& aliasText, const QString& folder)
 // The engine alone, without a window: the scroll steps are jumps to 200
 // positions spread over the table, each reading a screen of 30 rows.
 int measureEngine(const Setup& setup, const QString& aliasText, const QString& folder) {
-  const QString aliases = QStringLiteral("%1/korvel-bench-%2.ini").arg(folder).arg(::getpid());
-  QFile ini(aliases);
-  if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 1;
-  ini.write(aliasText.toUtf8());
-  ini.close();
-  qputenv("KORVEL_ALIASES", aliases.toUtf8());
+  const QString aliases = writeAliases(aliasText, folder);
+  if (aliases.isEmpty()) return 1;
   int argc = 1;
   char name[] = "bench_db_browse";
   char* argv[] = {name, nullptr};
@@ -378,6 +393,67 @@ int measureEngine(const Setup& setup, const QString& aliasText, const QString& f
   return ok ? 0 : 1;
 }
 
+// A query without key: the rows of big_nokey joined with a table of twelve
+// rows, so no row can be sought by key or address. Screens of 30 rows read
+// at jumps over the whole result, forward and then back.
+int measureQuery(const QString& aliasText, const QString& folder) {
+  const QString aliases = writeAliases(aliasText, folder);
+  if (aliases.isEmpty()) return 1;
+  int argc = 1;
+  char name[] = "bench_db_browse";
+  char* argv[] = {name, nullptr};
+  QCoreApplication app(argc, argv);
+  Engine::instance().loadAliases();
+  QFile::remove(aliases);
+  if (!makePostgres(kPgRows)) return 1;
+  const long baseline = peakKilobytes();
+  const int rows = kPgRows;
+  const auto readScreen = [](Query& query, int first) {
+    query.moveTo(first);
+    const int id = query.field(0).value().toInt();
+    for (int i = 0; i < 30 && !query.eof(); ++i, query.next())
+      for (int c = 0; c < query.fieldCount(); ++c) query.field(c).asString();
+    return id;
+  };
+  bool ok = true;
+  const auto timed = [&](Query& query, int first) {
+    QElapsedTimer one;
+    one.start();
+    if (readScreen(query, first) != first + 1) ok = false;
+    return one.nsecsElapsed() / 1e6;
+  };
+  QElapsedTimer timer;
+  timer.start();
+  Query query;
+  query.setDatabaseName(QStringLiteral("BENCH"));
+  query.setSql(QStringLiteral("SELECT b.ID, b.NAME, b.AMOUNT, b.DAY, m.LABEL FROM big_nokey b "
+                              "JOIN bench_months m ON m.MONTH = EXTRACT(MONTH FROM b.DAY)"));
+  query.open();
+  readScreen(query, 0);
+  const double firstMs = msSince(timer);
+  const double middleMs = timed(query, rows / 2);
+  const double endMs = timed(query, rows - 30);
+  const double backMs = timed(query, rows / 2 + 1000);
+  // 200 jumps down the result, then back up it; a run that goes past a
+  // minute stops there (reading by position costs a scan a jump).
+  const int step = rows / 200;
+  int steps = 0;
+  double slowest = 0;
+  timer.restart();
+  for (int i = 0; i < 200 && timer.elapsed() < 60000; ++i, ++steps) {
+    const int first = i < 100 ? step / 2 + 2 * i * step : rows - step / 2 - 2 * (i - 100) * step - 30;
+    slowest = std::max(slowest, timed(query, first));
+  }
+  const double stepsMs = msSince(timer);
+  std::printf("%-10s %11d rows, query without key, engine only: first screen %6.1f ms | jump to middle %7.1f ms | "
+              "to end %7.1f ms | back to middle %7.1f ms | %d jumps down and up %8.1f ms (%.2f ms a jump, slowest "
+              "%.1f ms) (%s) | peak memory %6.1f MB (before opening %6.1f MB)\n",
+              "PG query", rows, firstMs, middleMs, endMs, backMs, steps, stepsMs, stepsMs / std::max(steps, 1),
+              slowest, ok ? "ok" : "WRONG ROW", peakKilobytes() / 1024.0, baseline / 1024.0);
+  std::fflush(stdout);
+  return ok ? 0 : 1;
+}
+
 template <typename F>
 int inChild(F&& f) {
   std::fflush(stdout);
@@ -392,6 +468,10 @@ int inChild(F&& f) {
 
 int main(int argc, char** argv) {
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp");
+  if (argc > 2 && QByteArray(argv[2]) == "query") {
+    if (qEnvironmentVariableIsEmpty("KORVEL_TEST_PG")) return 1;
+    return inChild([&] { return measureQuery(pgAliasSection(), folder); });
+  }
   std::vector<int> sizes;
   for (int i = 2; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
   if (sizes.empty()) sizes = {10000, 1000000, 10000000};
@@ -416,6 +496,7 @@ int main(int argc, char** argv) {
       failures += inChild([&] { return measureEngine(setup, pgAliasSection(), folder); });
       failures += inChild([&] { return measure(setup, pgAliasSection(), folder); });
     }
+    failures += inChild([&] { return measureQuery(pgAliasSection(), folder); });
   }
   return failures == 0 ? 0 : 1;
 }
