@@ -146,6 +146,21 @@ TEST_F(ScrollPagingTest, RefreshSeesRowsAddedByOthers) {
   EXPECT_EQ(q.rowText(1300, 0), QStringLiteral("1301"));
 }
 
+// Inside a transaction of the dataset's own connection a second connection
+// would not see the rows written in it: the rows are read there instead.
+TEST_F(ScrollPagingTest, RowsWrittenInAnOpenTransactionAreSeen) {
+  KORVEL_REQUIRE_PG();
+  exec(QStringLiteral("BEGIN"));
+  exec(QStringLiteral("INSERT INTO scroll_rows VALUES (%1, 'uncommitted')").arg(kRows + 1));
+  Query q;
+  open(q, QStringLiteral("SELECT x.a, x.b FROM scroll_rows x JOIN scroll_rows y ON y.a = x.a ORDER BY x.a"));
+  EXPECT_EQ(q.rowText(kRows, 1), QStringLiteral("uncommitted"));
+  EXPECT_EQ(q.rowText(3000, 0), QStringLiteral("3001"));
+  EXPECT_EQ(readers(), 0);
+  q.close();
+  exec(QStringLiteral("ROLLBACK"));
+}
+
 // The cursor takes the statement as given; a second statement hidden
 // behind a semicolon is refused by the server, never run.
 TEST_F(ScrollPagingTest, AHiddenSecondStatementIsRefused) {
