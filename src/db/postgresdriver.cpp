@@ -226,4 +226,12 @@ std::vector<IndexDef> PostgresDriver::postgresIndexes(const QSqlDatabase& db, co
   return result;
 }
 
+SideConnector PostgresDriver::sideConnector(const QSqlDatabase& db) const {
+  try {
+    return withSessionSettings(serverSideConnector(login_), postgresSessionSettings(db));
+  } catch (const EngineError&) {
+    return {};
+  }
+}
+
 }  // namespace korvel::db

@@ -22,7 +22,9 @@ class PostgresDriver final : public Driver {
   QString physicalOrder() const override { return QStringLiteral("ctid"); }
   bool physicalRanges() const override { return true; }
   bool rowValueComparisons() const override { return true; }
-  SideConnector sideConnector(const QSqlDatabase&) const override { return serverSideConnector(login_); }
+  // Side connections read as this session does: its changed settings are
+  // taken over; where they cannot be read, there is no side connection.
+  SideConnector sideConnector(const QSqlDatabase& db) const override;
   bool inTransaction(const QSqlDatabase& db) const override;
   bool scrollCursors() const override { return true; }
   bool hasReturning() const override { return true; }

@@ -40,7 +40,6 @@ ScrollReader::ScrollReader(const SideConnector& connector, const QSqlDatabase& o
       precision_(own.numericalPrecisionPolicy()) {
   connector(connectionName_);
   try {
-    takeSettings(own);
     nameAfter(own);
     // A scan of a big table may start where another session's scan of it
     // is; the reader's one scan starts at the table's start, in the order
@@ -67,27 +66,6 @@ void ScrollReader::close() {
     }
   }
   QSqlDatabase::removeDatabase(connectionName_);
-}
-
-// A statement reads what the session's settings make of it: the tables a
-// name finds (search_path), how times are shown (TimeZone) and more. Every
-// setting the own session changed is set alike here; one that cannot be
-// fails the reader rather than let it read something else.
-void ScrollReader::takeSettings(const QSqlDatabase& own) {
-  QSqlQuery changed(own);
-  changed.setForwardOnly(true);
-  execOrThrow(changed,
-              QStringLiteral("SELECT name, current_setting(name) FROM pg_settings "
-                             "WHERE source = 'session' AND name <> 'application_name'"),
-              QStringLiteral("Cannot read the session's settings"));
-  QSqlQuery set(QSqlDatabase::database(connectionName_, false));
-  if (!set.prepare(QStringLiteral("SELECT set_config(?, ?, false)")))
-    throw EngineError(errorEntries(set.lastError(), QStringLiteral("Cannot take the session's settings")));
-  while (changed.next()) {
-    set.addBindValue(changed.value(0).toString());
-    set.addBindValue(changed.value(1).toString());
-    execOrThrow(set, QStringLiteral("Cannot take the session's settings"));
-  }
 }
 
 // "korvel scroll reader of <pid>": whoever looks at the server's sessions

@@ -23,8 +23,9 @@ class ScrollReader {
  public:
   using RowReader = std::function<QVector<QVariant>(QSqlQuery&)>;
 
-  // Opens the connection, takes over the settings the session of `own` has
-  // made (search path, time zone, date style ...), begins a read-only
+  // Opens the connection through `connector` (the driver's side connector,
+  // which takes over the settings the session of `own` has made: search
+  // path, time zone, date style ...), begins a read-only
   // transaction and declares the cursor over `statement`, which is used
   // exactly as given and must be a single statement (the server refuses
   // more than one). Rows are read with `readRow` under the numeric
@@ -42,7 +43,6 @@ class ScrollReader {
 
  private:
   void run(const QString& sql, const QString& context);
-  void takeSettings(const QSqlDatabase& own);
   void nameAfter(const QSqlDatabase& own);
   void moveTo(int start);
   // How many times slower a row is passed going backward than forward.

@@ -5,6 +5,7 @@
 
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlQuery>
 
 #include "db/driver.h"
 #include "db/engineerror.h"
@@ -67,6 +68,41 @@ SideConnector serverSideConnector(const ServerLogin& login) {
         return db;
       }
       problem = errorEntries(db.lastError(), QStringLiteral("Cannot open a second connection"));
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+    throw EngineError(problem);
+  };
+}
+
+SessionSettings postgresSessionSettings(const QSqlDatabase& own) {
+  QSqlQuery changed(own);
+  changed.setForwardOnly(true);
+  execOrThrow(changed,
+              QStringLiteral("SELECT name, current_setting(name) FROM pg_settings "
+                             "WHERE source = 'session' AND name <> 'application_name'"),
+              QStringLiteral("Cannot read the session's settings"));
+  SessionSettings settings;
+  while (changed.next()) settings.append({changed.value(0).toString(), changed.value(1).toString()});
+  return settings;
+}
+
+SideConnector withSessionSettings(SideConnector connector, SessionSettings settings) {
+  if (settings.isEmpty()) return connector;
+  return [connector = std::move(connector), settings = std::move(settings)](const QString& connectionName) {
+    QStringList problem;
+    {
+      QSqlDatabase db = connector(connectionName);
+      QSqlQuery set(db);
+      bool ok = set.prepare(QStringLiteral("SELECT set_config(?, ?, false)"));
+      for (qsizetype i = 0; ok && i < settings.size(); ++i) {
+        set.addBindValue(settings[i].first);
+        set.addBindValue(settings[i].second);
+        ok = set.exec();
+      }
+      if (ok) return db;
+      problem = errorEntries(set.lastError(), QStringLiteral("Cannot take the session's settings"));
+      set = QSqlQuery();
+      db.close();
     }
     QSqlDatabase::removeDatabase(connectionName);
     throw EngineError(problem);

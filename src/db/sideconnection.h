@@ -4,10 +4,12 @@
 // browsed), and a way to stop the statement running on it from the window's
 // thread.
 
+#include <QList>
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <utility>
 
 struct pg_conn;  // libpq's connection (PGconn)
 
@@ -30,6 +32,17 @@ struct ServerLogin {
   QString connectOptions;
 };
 SideConnector serverSideConnector(const ServerLogin& login);
+
+// The settings a PostgreSQL session changed for itself (SET search_path,
+// TimeZone ...), as name and value. A statement reads what they make of it
+// (the tables a name finds, how times are shown), so a side connection
+// takes them too. EngineError when they cannot be read.
+using SessionSettings = QList<std::pair<QString, QString>>;
+SessionSettings postgresSessionSettings(const QSqlDatabase& own);
+// Opens as `connector` does, then sets `settings` on the new connection; a
+// setting that cannot be set fails the connection (EngineError, nothing left
+// registered) rather than let it read something else.
+SideConnector withSessionSettings(SideConnector connector, SessionSettings settings);
 
 // The libpq connection under a QPSQL connection, or nullptr.
 ::pg_conn* postgresConnection(const QSqlDatabase& db);

@@ -339,6 +339,35 @@ TEST_P(PagingTest, ACountStatementIsInterruptedWhereItRuns) {
   EXPECT_FALSE(progress.finished);
 }
 
+// The count beside reads as the window's own session does: a search path
+// the session set finds the same table on the second connection, and so do
+// the pages a query without key reads there.
+TEST_P(PagingTest, TheConnectionsBesideFollowTheSessionsSearchPath) {
+  if (!postgres()) GTEST_SKIP() << "a PostgreSQL session setting";
+  KORVEL_REQUIRE_PG();
+  exec(QStringLiteral("DROP SCHEMA IF EXISTS korvel_path CASCADE"));
+  exec(QStringLiteral("CREATE SCHEMA korvel_path"));
+  makeKeyed(QStringLiteral("path_rows"), 100);
+  makeKeyed(QStringLiteral("korvel_path.path_rows"), 3000);
+  exec(QStringLiteral("SET search_path TO korvel_path, public"));
+  {
+    Query q;
+    q.setDatabaseName(QStringLiteral("DB"));
+    q.setSql(QStringLiteral("SELECT ID FROM path_rows ORDER BY ID"));
+    q.open();
+    QElapsedTimer waited;
+    waited.start();
+    while (q.countingRows() && waited.elapsed() < 60000)
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_EQ(q.knownRowCount(), 3000);
+    q.moveTo(2999);
+    EXPECT_EQ(q.field(0).asString(), QStringLiteral("8998"));
+  }
+  exec(QStringLiteral("SET search_path TO DEFAULT"));
+  exec(QStringLiteral("DROP SCHEMA korvel_path CASCADE"));
+  exec(QStringLiteral("DROP TABLE path_rows"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, PagingTest, ::testing::Values("SQLITE", "POSTGRESQL"));
 
 // Anchors stay within their cap however many a walk offers, thinned evenly,

@@ -24,6 +24,10 @@ class ScrollPagingTest : public EngineFixture {
   void SetUp() override {
     EngineFixture::SetUp();
     if (pgConnectionString().isEmpty()) return;
+    // Names of this test's own: the tests may run side by side on the one
+    // server, and one's DROP would wait on another's open reader.
+    const QString test = QString::fromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    suffix_ = QStringLiteral("_%1").arg(qHash(test) % 1000000);
     writeAliases(pgAliasSection(QStringLiteral("DB")));
     exec(QStringLiteral("DROP TABLE IF EXISTS scroll_rows"));
     exec(QStringLiteral("CREATE TABLE scroll_rows (a INTEGER, b VARCHAR(20))"));
@@ -35,16 +39,28 @@ class ScrollPagingTest : public EngineFixture {
         "SELECT set_config('korvel.ticks', (COALESCE(NULLIF(current_setting('korvel.ticks', true), ''), '0')::int "
         "+ 1)::text, false)::int $$"));
   }
+  void TearDown() override {
+    if (!suffix_.isEmpty()) {
+      exec(QStringLiteral("DROP TABLE IF EXISTS scroll_rows"));
+      exec(QStringLiteral("DROP FUNCTION IF EXISTS korvel_tick()"));
+    }
+    EngineFixture::TearDown();
+  }
+  // The statement with this test's own table and function names.
+  QString named(QString sql) const {
+    return sql.replace(QStringLiteral("scroll_rows"), QStringLiteral("scroll_rows") + suffix_)
+        .replace(QStringLiteral("korvel_tick"), QStringLiteral("korvel_tick") + suffix_);
+  }
   void exec(const QString& sql) {
     Query q;
     q.setDatabaseName(QStringLiteral("DB"));
-    q.setSql(sql);
+    q.setSql(named(sql));
     q.execSql();
   }
   int value(const QString& sql) {
     Query q;
     q.setDatabaseName(QStringLiteral("DB"));
-    q.setSql(sql);
+    q.setSql(named(sql));
     q.open();
     return q.field(0).asString().toInt();
   }
@@ -53,7 +69,7 @@ class ScrollPagingTest : public EngineFixture {
   }
   void open(Query& q, const QString& sql) {
     q.setDatabaseName(QStringLiteral("DB"));
-    q.setSql(sql);
+    q.setSql(named(sql));
     q.open();
   }
   // Positions across the result out of order, both ends and page edges.
@@ -63,6 +79,8 @@ class ScrollPagingTest : public EngineFixture {
     std::shuffle(positions.begin() + 9, positions.end(), std::mt19937(11));
     return positions;
   }
+
+  QString suffix_;  // this test's, after its table's and function's names
 };
 
 // The query's own ORDER BY and LIMIT hold, a trailing comment after the
@@ -135,8 +153,8 @@ TEST_F(ScrollPagingTest, RefreshSeesRowsAddedByOthers) {
     other.setDatabaseName(p.value(QStringLiteral("dbname")));
     other.setUserName(p.value(QStringLiteral("user")));
     ASSERT_TRUE(other.open());
-    EXPECT_TRUE(QSqlQuery(other).exec(
-        QStringLiteral("INSERT INTO scroll_rows SELECT n, 'n' || n FROM generate_series(%1, %2) n").arg(kRows + 1).arg(kRows + 150)));
+    EXPECT_TRUE(QSqlQuery(other).exec(named(
+        QStringLiteral("INSERT INTO scroll_rows SELECT n, 'n' || n FROM generate_series(%1, %2) n").arg(kRows + 1).arg(kRows + 150))));
     other.close();
   }
   QSqlDatabase::removeDatabase(QStringLiteral("other program"));
@@ -171,10 +189,10 @@ TEST_F(ScrollPagingTest, AHiddenSecondStatementIsRefused) {
   const auto readRow = [](QSqlQuery& query) { return QVector<QVariant>{query.value(0)}; };
   for (const char* text : {"SELECT 1; UPDATE scroll_rows SET b = 'x'",
                            "SELECT 1; COMMIT; UPDATE scroll_rows SET b = 'x'"}) {
-    EXPECT_THROW(ScrollReader(connector, own, QString::fromLatin1(text), readRow), EngineError) << text;
+    EXPECT_THROW(ScrollReader(connector, own, named(QString::fromLatin1(text)), readRow), EngineError) << text;
   }
   EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM scroll_rows WHERE b = 'x'")), 0);
-  ScrollReader reader(connector, own, QStringLiteral("SELECT a FROM scroll_rows ORDER BY a"), readRow);
+  ScrollReader reader(connector, own, named(QStringLiteral("SELECT a FROM scroll_rows ORDER BY a")), readRow);
   const auto rows = reader.read(kRows - 10, 100);
   ASSERT_EQ(rows.size(), 10u);
   EXPECT_EQ(rows.front().value(0).toInt(), kRows - 9);
