@@ -266,6 +266,22 @@ TEST_F(ByteCopyTest, AnEmptyTextStaysApartFromNull) {
   }
 }
 
+// A table name with a quote, a dot and a semicolon is the name of one
+// table on the byte path both ways: nothing else is created or dropped.
+TEST_F(ByteCopyTest, AHostileTableNameNamesOnlyItsOwnTable) {
+  writeFile(QStringLiteral("h.csv"), "ID,T\r\n1,\"a;b\"\r\n2,\r\n");
+  writeFile(QStringLiteral("h.schema"), "KORVEL CSV SCHEMA 1\nKEY 1\nCOLUMN INTEGER 0 ID\nCOLUMN STRING 5 T\n");
+  exec(QStringLiteral("CREATE TABLE victim (x INTEGER)"));
+  exec(QStringLiteral("INSERT INTO victim VALUES (7)"));
+  const QString hostile = QStringLiteral("h\"y.t; DROP TABLE victim; --");
+  ASSERT_EQ(copy(QStringLiteral("FILES"), QStringLiteral("h.csv"), QStringLiteral("LITE"), hostile).rows, 2);
+  EXPECT_EQ(count(QStringLiteral("\"h\"\"y.t; DROP TABLE victim; --\"")), 2);
+  EXPECT_EQ(count(QStringLiteral("victim")), 1);
+  ASSERT_EQ(copy(QStringLiteral("LITE"), hostile, QStringLiteral("FILES"), QStringLiteral("h_back.csv")).rows, 2);
+  EXPECT_EQ(bytes(QStringLiteral("h_back.csv")), "ID,T\r\n1,a;b\r\n2,\r\n");
+  EXPECT_EQ(count(QStringLiteral("victim")), 1);
+}
+
 // Damaged files are named with their line, and neither a damaged file nor a
 // stop leaves the destination altered.
 TEST_F(ByteCopyTest, DamageAndStopsLeaveTheDestinationAsItWas) {
